@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Installs what the builds and tests need on Debian 12 (run as root).
+set -euo pipefail
+
+packages=(
+  cmake ninja-build g++ googletest clang-format
+  g++-mingw-w64-x86-64 g++-mingw-w64-i686
+  wine wine64 wine64-tools xvfb xauth
+)
+
+missing=()
+for package in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' ||
+    missing+=("$package")
+done
+if ((${#missing[@]})); then
+  echo "install-deps: installing ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -qq
+  apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi

@@ -1,0 +1,45 @@
+#!/usr/bin/env bash
+# The whole test run on a fresh Debian 12 machine (as root): installs what it needs, builds the
+# native and both Windows builds, runs the native tests and the Windows tests under Wine.
+set -euo pipefail
+cd "$(dirname "${BASH_SOURCE[0]}")/.."
+
+step() { printf '\n== %s (%ss)\n' "$1" "$SECONDS"; }
+
+step "installing packages"
+bash scripts/install-deps.sh
+
+step "building native"
+cmake --preset native >/dev/null
+cmake --build --preset native
+
+step "building windows (x86_64)"
+cmake --preset windows >/dev/null
+cmake --build --preset windows
+
+step "building windows (i686, compile only)"
+cmake --preset windows-i686 >/dev/null
+cmake --build --preset windows-i686
+
+# ctest's closing line: "100% tests passed, 0 tests failed out of N".
+count() { sed -n 's/.*tests passed, \([0-9]*\) tests failed out of \([0-9]*\).*/\1 \2/p' "$1" | tail -n 1; }
+
+mkdir -p build/logs
+status=0
+step "native tests"
+ctest --preset native -j2 2>&1 | tee build/logs/native.log || status=1
+step "windows tests under Wine"
+scripts/wine-harness.sh ctest -j2 --output-on-failure --timeout 600 2>&1 | tee build/logs/windows.log ||
+  status=1
+
+read -r native_failed native_total <<<"$(count build/logs/native.log)" || true
+read -r windows_failed windows_total <<<"$(count build/logs/windows.log)" || true
+native_total=${native_total:-0} native_failed=${native_failed:-$native_total}
+windows_total=${windows_total:-0} windows_failed=${windows_failed:-$windows_total}
+((native_total > 0 && windows_total > 0)) || status=1
+
+printf '\n== summary after %ss\n' "$SECONDS"
+echo "native tests:            $((native_total - native_failed)) of $native_total passed"
+echo "Windows tests under Wine: $((windows_total - windows_failed)) of $windows_total passed"
+echo "tests: $((native_total + windows_total - native_failed - windows_failed)) passed, $((native_failed + windows_failed)) failed"
+exit "$status"

@@ -1,0 +1,97 @@
+#include "sim/platform/memory_file_system.h"
+
+#include <algorithm>
+#include <stdexcept>
+
+#include "common/error.h"
+
+namespace voxtrel::sim {
+
+MemoryFileSystem::MemoryFileSystem() {
+  folders_.insert("c:");
+}
+
+std::string MemoryFileSystem::Normalize(std::string_view path) {
+  std::string normalized;
+  for (const char c : path) {
+    const char lower = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+    normalized += (lower == '/') ? '\\' : lower;
+  }
+  while (!normalized.empty() && normalized.back() == '\\') normalized.pop_back();
+  return normalized;
+}
+
+std::string MemoryFileSystem::ParentOf(const std::string& normalized) {
+  const auto slash = normalized.rfind('\\');
+  return slash == std::string::npos ? std::string() : normalized.substr(0, slash);
+}
+
+void MemoryFileSystem::RequireWritable(const std::string& normalized) const {
+  const std::string parent = ParentOf(normalized);
+  if (normalized.empty() || normalized.back() == ':') throw Error(errnum::kBadFileNameOrNumber);
+  if (folders_.count(parent) == 0) throw Error(errnum::kPathNotFound);
+  if (folders_.count(normalized) == 1) throw Error(errnum::kPathFileAccessError);
+  if (readOnlyFolders_.count(parent) == 1) throw Error(errnum::kPathFileAccessError);
+}
+
+std::uint32_t MemoryFileSystem::GetAttr(std::string_view path) {
+  const std::string normalized = Normalize(path);
+  if (folders_.count(normalized) == 1) return platform::kAttrDirectory;
+  if (files_.count(normalized) == 1) return 0x20;  // archive
+  if (folders_.count(ParentOf(normalized)) == 0) throw Error(errnum::kPathNotFound);
+  throw Error(errnum::kFileNotFound);
+}
+
+std::int64_t MemoryFileSystem::FileLen(std::string_view path) {
+  const auto file = files_.find(Normalize(path));
+  if (file == files_.end()) throw Error(errnum::kFileNotFound);
+  return static_cast<std::int64_t>(file->second.size());
+}
+
+void MemoryFileSystem::Kill(std::string_view path) {
+  const std::string normalized = Normalize(path);
+  if (files_.count(normalized) == 0) throw Error(errnum::kFileNotFound);
+  if (readOnlyFolders_.count(ParentOf(normalized)) == 1) throw Error(errnum::kPathFileAccessError);
+  files_.erase(normalized);
+}
+
+void MemoryFileSystem::WriteText(std::string_view path, std::string_view text,
+                                 platform::TextMode mode) {
+  const std::string normalized = Normalize(path);
+  RequireWritable(normalized);
+  std::string& contents = files_[normalized];
+  if (mode == platform::TextMode::kCreate) contents.clear();
+  contents.append(text);
+}
+
+void MemoryFileSystem::AddFolder(std::string_view path) {
+  std::string normalized = Normalize(path);
+  while (!normalized.empty()) {
+    folders_.insert(normalized);
+    normalized = ParentOf(normalized);
+  }
+}
+
+void MemoryFileSystem::SetReadOnlyFolder(std::string_view path) {
+  AddFolder(path);
+  readOnlyFolders_.insert(Normalize(path));
+}
+
+void MemoryFileSystem::PutFile(std::string_view path, std::string contents) {
+  const std::string normalized = Normalize(path);
+  AddFolder(ParentOf(normalized));
+  files_[normalized] = std::move(contents);
+}
+
+bool MemoryFileSystem::Exists(std::string_view path) const {
+  const std::string normalized = Normalize(path);
+  return files_.count(normalized) == 1 || folders_.count(normalized) == 1;
+}
+
+const std::string& MemoryFileSystem::Contents(std::string_view path) const {
+  const auto file = files_.find(Normalize(path));
+  if (file == files_.end()) throw std::out_of_range("no such file: " + std::string(path));
+  return file->second;
+}
+
+}  // namespace voxtrel::sim

@@ -1,0 +1,143 @@
+#include "sim/platform/virtual_event_loop.h"
+
+#include <algorithm>
+#include <limits>
+
+namespace voxtrel::sim {
+
+struct VirtualEventLoop::TimerState {
+  std::function<void()> handler;
+  std::uint32_t interval = 0;
+  bool enabled = false;
+  bool busy = false;
+  std::uint64_t due = 0;
+  std::uint64_t order = 0;
+
+  bool Armed() const { return enabled && interval > 0 && !busy; }
+};
+
+struct VirtualEventLoop::Scheduled {
+  std::uint64_t at = 0;
+  std::uint64_t order = 0;
+  std::function<void()> action;
+};
+
+class VirtualTimer final : public platform::ITimer {
+ public:
+  VirtualTimer(VirtualEventLoop& loop, std::shared_ptr<VirtualEventLoop::TimerState> state)
+      : loop_(loop), state_(std::move(state)) {}
+  ~VirtualTimer() override { loop_.Forget(state_.get()); }
+
+  void SetInterval(std::uint32_t milliseconds) override {
+    state_->interval = milliseconds;
+    Restart();
+  }
+  std::uint32_t Interval() const override { return state_->interval; }
+  void SetEnabled(bool enabled) override {
+    if (enabled == state_->enabled) return;
+    state_->enabled = enabled;
+    Restart();
+  }
+  bool Enabled() const override { return state_->enabled; }
+
+ private:
+  void Restart() { state_->due = loop_.Now() + state_->interval; }
+
+  VirtualEventLoop& loop_;
+  std::shared_ptr<VirtualEventLoop::TimerState> state_;
+};
+
+VirtualEventLoop::VirtualEventLoop() = default;
+VirtualEventLoop::~VirtualEventLoop() = default;
+
+std::unique_ptr<platform::ITimer> VirtualEventLoop::CreateTimer(std::function<void()> handler) {
+  auto state = std::make_shared<TimerState>();
+  state->handler = std::move(handler);
+  state->order = sequence_++;
+  timers_.push_back(state);
+  return std::make_unique<VirtualTimer>(*this, std::move(state));
+}
+
+void VirtualEventLoop::Forget(const TimerState* timer) {
+  std::erase_if(timers_, [timer](const auto& state) { return state.get() == timer; });
+}
+
+void VirtualEventLoop::PostAt(std::uint64_t at, std::function<void()> action) {
+  auto item = std::make_shared<Scheduled>();
+  item->at = std::max(at, now_);
+  item->order = sequence_++;
+  item->action = std::move(action);
+  scheduled_.push_back(std::move(item));
+}
+
+void VirtualEventLoop::AdvanceTo(std::uint64_t at) {
+  now_ = std::max(now_, at);
+}
+
+bool VirtualEventLoop::NextDue(std::uint64_t* due) const {
+  std::uint64_t next = std::numeric_limits<std::uint64_t>::max();
+  for (const auto& item : scheduled_) next = std::min(next, item->at);
+  for (const auto& timer : timers_) {
+    if (timer->Armed()) next = std::min(next, timer->due);
+  }
+  *due = next;
+  return next != std::numeric_limits<std::uint64_t>::max();
+}
+
+void VirtualEventLoop::DoEvents() {
+  ++pumps_;
+  std::uint64_t due = 0;
+  if (!NextDue(&due)) {
+    now_ += kIdleStepMs;
+    return;
+  }
+  now_ = std::max(now_, due);
+  RunDueActions();
+  RunDueTimers();
+}
+
+void VirtualEventLoop::RunDueActions() {
+  std::vector<std::shared_ptr<Scheduled>> due;
+  for (const auto& item : scheduled_) {
+    if (item->at <= now_) due.push_back(item);
+  }
+  std::sort(due.begin(), due.end(), [](const auto& a, const auto& b) {
+    return a->at != b->at ? a->at < b->at : a->order < b->order;
+  });
+  std::erase_if(scheduled_, [this](const auto& item) { return item->at <= now_; });
+  for (const auto& item : due) item->action();
+}
+
+void VirtualEventLoop::RunDueTimers() {
+  std::vector<std::shared_ptr<TimerState>> due;
+  for (const auto& timer : timers_) {
+    if (timer->Armed() && timer->due <= now_) due.push_back(timer);
+  }
+  std::sort(due.begin(), due.end(), [](const auto& a, const auto& b) {
+    return a->due != b->due ? a->due < b->due : a->order < b->order;
+  });
+  for (const auto& timer : due) {
+    // An earlier handler may have stopped, restarted or destroyed this timer.
+    const bool alive = std::any_of(timers_.begin(), timers_.end(),
+                                   [&](const auto& state) { return state == timer; });
+    if (!alive || !timer->Armed() || timer->due > now_) continue;
+    timer->due = now_ + timer->interval;
+    timer->busy = true;
+    struct Idle {
+      TimerState& timer;
+      ~Idle() { timer.busy = false; }
+    } idle{*timer};
+    timer->handler();
+  }
+}
+
+bool VirtualEventLoop::PumpUntil(const std::function<bool()>& done, std::uint64_t limitMs) {
+  const std::uint64_t end = now_ + limitMs;
+  while (!done()) {
+    if (now_ >= end) return false;
+    DoEvents();
+  }
+  return true;
+}
+
+}  // namespace voxtrel::sim

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+namespace voxtrel::platform {
+
+enum class TextMode {
+  kCreate,  // an existing file is truncated
+  kAppend,  // the file is created when missing
+};
+
+// Files by path, the way the classic file statements see them. Paths are Windows paths in
+// UTF-8. Failures throw voxtrel::Error with the classic number ("Path not found", ...).
+class IFileSystem {
+ public:
+  virtual ~IFileSystem() = default;
+
+  // Attributes of a file or folder (GetAttr).
+  virtual std::uint32_t GetAttr(std::string_view path) = 0;
+  // Length in bytes of a file (FileLen).
+  virtual std::int64_t FileLen(std::string_view path) = 0;
+  // Deletes a file (Kill).
+  virtual void Kill(std::string_view path) = 0;
+  // Opens, writes the text (in the ANSI code page) and closes the file again.
+  virtual void WriteText(std::string_view path, std::string_view text, TextMode mode) = 0;
+};
+
+inline constexpr std::uint32_t kAttrDirectory = 0x10;
+
+}  // namespace voxtrel::platform

@@ -1,0 +1,39 @@
+#include "win32/win32_clock.h"
+
+#include <windows.h>
+
+#include "win32/text.h"
+
+namespace voxtrel::win32 {
+namespace {
+
+template <typename Format>
+std::string LocaleText(Format format) {
+  wchar_t buffer[128] = {};
+  const int length = format(buffer, static_cast<int>(std::size(buffer)));
+  return length > 0 ? WideToUtf8(std::wstring_view(buffer, static_cast<std::size_t>(length - 1)))
+                    : std::string();
+}
+
+}  // namespace
+
+std::string Win32Clock::NowText() {
+  SYSTEMTIME now{};
+  GetLocalTime(&now);
+  const std::string date = LocaleText([&](wchar_t* out, int size) {
+    return GetDateFormatW(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &now, nullptr, out, size);
+  });
+  const std::string time = LocaleText([&](wchar_t* out, int size) {
+    return GetTimeFormatW(LOCALE_USER_DEFAULT, 0, &now, nullptr, out, size);
+  });
+  return date + " " + time;
+}
+
+std::uint32_t Win32SystemInfo::WindowsVersion() {
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+  return GetVersion();
+#pragma GCC diagnostic pop
+}
+
+}  // namespace voxtrel::win32

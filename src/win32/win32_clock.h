@@ -1,0 +1,18 @@
+#pragma once
+
+#include "platform/clock.h"
+#include "platform/system_info.h"
+
+namespace voxtrel::win32 {
+
+class Win32Clock final : public platform::IClock {
+ public:
+  std::string NowText() override;
+};
+
+class Win32SystemInfo final : public platform::ISystemInfo {
+ public:
+  std::uint32_t WindowsVersion() override;
+};
+
+}  // namespace voxtrel::win32

@@ -1,0 +1,78 @@
+#include "win32/win32_file_system.h"
+
+#include <windows.h>
+
+#include "common/error.h"
+#include "win32/text.h"
+#include "win32/unique_handle.h"
+
+namespace voxtrel::win32 {
+namespace {
+
+[[noreturn]] void ThrowLastError() {
+  throw Error(ClassicFileError(GetLastError()));
+}
+
+}  // namespace
+
+int ClassicFileError(unsigned long win32Error) {
+  switch (win32Error) {
+    case ERROR_FILE_NOT_FOUND:
+      return errnum::kFileNotFound;
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_BAD_NETPATH:
+    case ERROR_BAD_PATHNAME:
+      return errnum::kPathNotFound;
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+      return errnum::kPermissionDenied;
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+      return errnum::kDiskFull;
+    case ERROR_INVALID_NAME:
+      return errnum::kBadFileNameOrNumber;
+    case ERROR_INVALID_DRIVE:
+      return 68;  // Device unavailable
+    case ERROR_NOT_READY:
+      return 71;  // Disk not ready
+    default:
+      return errnum::kPathFileAccessError;
+  }
+}
+
+std::uint32_t Win32FileSystem::GetAttr(std::string_view path) {
+  const DWORD attributes = GetFileAttributesW(Utf8ToWide(path).c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) ThrowLastError();
+  return attributes;
+}
+
+std::int64_t Win32FileSystem::FileLen(std::string_view path) {
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  if (!GetFileAttributesExW(Utf8ToWide(path).c_str(), GetFileExInfoStandard, &data)) {
+    ThrowLastError();
+  }
+  return (static_cast<std::int64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
+void Win32FileSystem::Kill(std::string_view path) {
+  if (!DeleteFileW(Utf8ToWide(path).c_str())) ThrowLastError();
+}
+
+void Win32FileSystem::WriteText(std::string_view path, std::string_view text,
+                                platform::TextMode mode) {
+  if (path.empty()) throw Error(errnum::kBadFileNameOrNumber);
+  const bool create = mode == platform::TextMode::kCreate;
+  UniqueHandle file(CreateFileW(Utf8ToWide(path).c_str(), create ? GENERIC_WRITE : FILE_APPEND_DATA,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                create ? CREATE_ALWAYS : OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                nullptr));
+  if (!file) ThrowLastError();
+  const std::string bytes = Utf8ToAnsi(text);
+  DWORD written = 0;
+  if (!WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr)) {
+    ThrowLastError();
+  }
+  if (written != bytes.size()) throw Error(errnum::kDiskFull);
+}
+
+}  // namespace voxtrel::win32
