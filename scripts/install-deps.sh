@@ -6,6 +6,9 @@ packages=(
   cmake ninja-build g++ googletest clang-format
   g++-mingw-w64-x86-64 g++-mingw-w64-i686
   wine wine64 wine64-tools xvfb xauth
+  # The encoder: libmp3lame natively; lame's source and make for the mingw builds of it
+  # (scripts/build-lame-mingw.sh); spoken samples for its tests and benchmark.
+  libmp3lame-dev dpkg-dev make espeak-ng
 )
 
 missing=()

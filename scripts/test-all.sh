@@ -13,6 +13,9 @@ step "building native"
 cmake --preset native >/dev/null
 cmake --build --preset native
 
+step "building libmp3lame for the Windows builds (once)"
+bash scripts/build-lame-mingw.sh
+
 step "building windows (x86_64)"
 cmake --preset windows >/dev/null
 cmake --build --preset windows

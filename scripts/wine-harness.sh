@@ -24,7 +24,9 @@ wine_env() {
   export HOME=$scratch/home XDG_RUNTIME_DIR=$scratch/run
   export XDG_CONFIG_HOME=$scratch/config XDG_CACHE_HOME=$scratch/cache
   # Set even without a sound server, so libpulse does not start one of its own.
+  # VOXTREL_WINE_NO_AUDIO=1 points a program (or the whole harness) at no server: no device.
   export PULSE_SERVER=unix:$scratch/pulse/native
+  if [[ ${VOXTREL_WINE_NO_AUDIO:-0} == 1 ]]; then export PULSE_SERVER=unix:$scratch/pulse/none; fi
   if [[ -f $state ]]; then
     # shellcheck source=/dev/null
     source "$state"
@@ -50,12 +52,50 @@ start_display() {
   printf 'export DISPLAY=:%s\nVOXTREL_XVFB_PID=%s\n' "$(tr -d '\n' <"$displayfile")" "$pid" >"$state"
 }
 
+# Spoken text, normalised: the capture device's endless input.
+speech_sample() {
+  [[ -s $1 ]] && return 0
+  espeak-ng -s 160 -w "$1.raw.wav" "Hello, this is Vox Trel. The quick brown fox jumps over \
+the lazy dog. Please call me back this afternoon about the meeting on Thursday. Goodbye."
+  sox "$1.raw.wav" "$1" norm -3
+  rm -f "$1.raw.wav"
+}
+
+# A real-time capture device for Wine (whose MCI waveaudio recording is broken, waveIn is not):
+# a PulseAudio null sink whose monitor is the default source, fed with looping speech.
+start_audio() {
+  local pulse=$scratch/pulse
+  rm -f "$pulse/native"
+  cat >"$pulse/default.pa" <<EOF
+load-module module-native-protocol-unix auth-anonymous=1 socket=$pulse/native srbchannel=no
+load-module module-null-sink sink_name=nullsink
+set-default-sink nullsink
+set-default-source nullsink.monitor
+EOF
+  # Real-time scheduling where allowed: a starved null sink drops seconds of captured audio
+  # when the tests load both cores.
+  pulseaudio --daemonize=no --disable-shm=yes --realtime=yes --exit-idle-time=-1 -n \
+    -F "$pulse/default.pa" --log-target=file:"$pulse/pulseaudio.log" >/dev/null 2>&1 &
+  printf 'VOXTREL_PULSE_PID=%s\n' "$!" >>"$state"
+  for _ in $(seq 100); do
+    pactl info >/dev/null 2>&1 && break
+    sleep 0.1
+  done
+  pactl info >/dev/null 2>&1 || { echo "wine-harness: PulseAudio did not start" >&2; exit 1; }
+  speech_sample "$pulse/speech.wav"
+  # A low latency makes the null sink render in small blocks (else up to 2 s), so captured
+  # audio arrives steadily. The loop ends by itself when the server goes away.
+  (while paplay --latency-msec=20 "$pulse/speech.wav"; do :; done) >/dev/null 2>&1 &
+  printf 'VOXTREL_FEED_PID=%s\n' "$!" >>"$state"
+}
+
 start() {
   if running; then return 0; fi
   mkdir -p "$scratch"/{home,run,config,cache,pulse}
   chmod 700 "$scratch/run"
   start_display
   wine_env
+  if [[ ${VOXTREL_WINE_NO_AUDIO:-0} != 1 ]]; then start_audio; fi
   mkdir -p "$WINEPREFIX"
   wineserver -p
   if [[ ! -f $WINEPREFIX/system.reg ]]; then
@@ -68,7 +108,11 @@ stop() {
   wine_env
   if [[ -d ${WINEPREFIX:-/nonexistent} ]]; then wineserver -k >/dev/null 2>&1 || true; fi
   if [[ -f $state ]]; then
-    kill "${VOXTREL_XVFB_PID:-0}" 2>/dev/null || true
+    # An unset id must not become "kill 0", which would end the caller's process group.
+    local pid
+    for pid in "${VOXTREL_FEED_PID:-}" "${VOXTREL_PULSE_PID:-}" "${VOXTREL_XVFB_PID:-}"; do
+      [[ -n $pid ]] && kill "$pid" 2>/dev/null || true
+    done
     rm -f "$state"
   fi
 }

@@ -4,9 +4,13 @@
 #include <string>
 
 #include "platform/platform.h"
+#include "sim/platform/fake_forms.h"
+#include "sim/platform/fake_shell.h"
 #include "sim/platform/memory_file_system.h"
 #include "sim/platform/memory_registry.h"
 #include "sim/platform/virtual_event_loop.h"
+#include "sim/platform/virtual_multimedia.h"
+#include "sim/platform/virtual_wave_in.h"
 
 namespace voxtrel::sim {
 
@@ -24,17 +28,26 @@ class FixedSystemInfo final : public platform::ISystemInfo {
  public:
   // Windows 7 SP1, build 7601: what Wine reports by default.
   static constexpr std::uint32_t kWindows7 = (7601u << 16) | (1u << 8) | 6u;
+  static constexpr char kAppPath[] = "C:\\Program Files\\Voxtrel";
+
   std::uint32_t WindowsVersion() override { return version_; }
+  static constexpr char kTempPath[] = "C:\\Users\\Ann\\AppData\\Local\\Temp";
+
+  std::string AppPath() override { return appPath_; }
+  std::string TempPath() override { return kTempPath; }
   void Set(std::uint32_t version) { version_ = version; }
+  void SetAppPath(std::string path) { appPath_ = std::move(path); }
 
  private:
   std::uint32_t version_ = kWindows7;
+  std::string appPath_ = kAppPath;
 };
 
-// Every port's double, installed for the creating thread while it lives.
+// Every port's double, installed for the creating thread while it lives. The add-in's folder
+// holds what an installation puts there: "R.wav" and "Wav2Mp3.exe".
 class FakePlatform {
  public:
-  FakePlatform() : scope_(services_) {}
+  FakePlatform();
   FakePlatform(const FakePlatform&) = delete;
   FakePlatform& operator=(const FakePlatform&) = delete;
 
@@ -43,9 +56,17 @@ class FakePlatform {
   FixedClock clock;
   FixedSystemInfo system;
   VirtualEventLoop events;
+  VirtualMultimedia multimedia{events, files};
+  VirtualWaveIn waveIn{events};
+  FakeForms forms;
+  FakeShell shell{events, files};
+
+  std::string AppFile(std::string_view name) const;
+  const platform::Services& services() const { return services_; }
 
  private:
-  platform::Services services_{registry, files, clock, system, events};
+  platform::Services services_{registry,   files,  clock, system, events,
+                               multimedia, waveIn, forms, shell};
   platform::ScopedServices scope_;
 };
 

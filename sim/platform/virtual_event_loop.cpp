@@ -1,7 +1,6 @@
 #include "sim/platform/virtual_event_loop.h"
 
 #include <algorithm>
-#include <limits>
 
 namespace voxtrel::sim {
 
@@ -74,26 +73,39 @@ void VirtualEventLoop::AdvanceTo(std::uint64_t at) {
   now_ = std::max(now_, at);
 }
 
-bool VirtualEventLoop::NextDue(std::uint64_t* due) const {
-  std::uint64_t next = std::numeric_limits<std::uint64_t>::max();
-  for (const auto& item : scheduled_) next = std::min(next, item->at);
+std::optional<std::uint64_t> VirtualEventLoop::NextDueTime() const {
+  std::optional<std::uint64_t> next;
+  const auto consider = [&next](std::uint64_t due) { next = next ? std::min(*next, due) : due; };
+  for (const auto& item : scheduled_) consider(item->at);
   for (const auto& timer : timers_) {
-    if (timer->Armed()) next = std::min(next, timer->due);
+    if (timer->Armed()) consider(timer->due);
   }
-  *due = next;
-  return next != std::numeric_limits<std::uint64_t>::max();
+  return next;
 }
 
 void VirtualEventLoop::DoEvents() {
   ++pumps_;
-  std::uint64_t due = 0;
-  if (!NextDue(&due)) {
-    now_ += kIdleStepMs;
-    return;
-  }
-  now_ = std::max(now_, due);
+  const std::optional<std::uint64_t> due = NextDueTime();
+  if (!due || *due > now_) now_ = due ? std::min(*due, now_ + kPumpCostMs) : now_ + kPumpCostMs;
+  RunDue();
+}
+
+void VirtualEventLoop::RunNext() {
+  ++pumps_;
+  const std::optional<std::uint64_t> due = NextDueTime();
+  now_ = due ? std::max(now_, *due) : now_ + kIdleStepMs;
+  RunDue();
+}
+
+void VirtualEventLoop::RunDue() {
   RunDueActions();
   RunDueTimers();
+}
+
+void VirtualEventLoop::WaitForEvents(std::uint32_t timeoutMs) {
+  std::uint64_t until = now_ + timeoutMs;
+  if (const auto due = NextDueTime()) until = std::min(until, std::max(*due, now_));
+  now_ = until;
 }
 
 void VirtualEventLoop::RunDueActions() {
@@ -135,7 +147,12 @@ bool VirtualEventLoop::PumpUntil(const std::function<bool()>& done, std::uint64_
   const std::uint64_t end = now_ + limitMs;
   while (!done()) {
     if (now_ >= end) return false;
-    DoEvents();
+    const std::optional<std::uint64_t> due = NextDueTime();
+    if (due.value_or(now_ + kIdleStepMs) > end) {
+      now_ = end;  // nothing falls due within the limit
+      continue;
+    }
+    RunNext();
   }
   return true;
 }

@@ -26,6 +26,9 @@ class IEventLoop {
   virtual std::unique_ptr<ITimer> CreateTimer(std::function<void()> handler) = 0;
   // Pumps pending events once (what DoEvents does): runs what is due, then returns.
   virtual void DoEvents() = 0;
+  // Blocks without spinning until an event is ready to pump or `timeoutMs` passed. Pumps
+  // nothing itself: waits call it between pumps instead of polling.
+  virtual void WaitForEvents(std::uint32_t timeoutMs) = 0;
   // Milliseconds on a monotonic clock, for bounding waits.
   virtual std::uint64_t TickCount() = 0;
 };

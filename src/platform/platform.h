@@ -3,8 +3,12 @@
 #include "platform/clock.h"
 #include "platform/event_loop.h"
 #include "platform/file_system.h"
+#include "platform/forms.h"
+#include "platform/multimedia.h"
 #include "platform/registry.h"
+#include "platform/shell.h"
 #include "platform/system_info.h"
+#include "platform/wave_in.h"
 
 namespace voxtrel::platform {
 
@@ -16,6 +20,10 @@ struct Services {
   IClock& clock;
   ISystemInfo& system;
   IEventLoop& events;
+  IMultimedia& multimedia;
+  IWaveIn& waveIn;
+  IForms& forms;
+  IShell& shell;
 };
 
 // The services installed for the calling thread; throws std::logic_error when none are.

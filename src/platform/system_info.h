@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 namespace voxtrel::platform {
 
@@ -9,6 +10,10 @@ class ISystemInfo {
   virtual ~ISystemInfo() = default;
   // The packed value of GetVersion: build in bits 16-31, minor in 8-15, major in 0-7.
   virtual std::uint32_t WindowsVersion() = 0;
+  // The folder the add-in's module was loaded from, without a trailing backslash.
+  virtual std::string AppPath() = 0;
+  // The user's folder for temporary files, without a trailing backslash.
+  virtual std::string TempPath() = 0;
 };
 
 }  // namespace voxtrel::platform

@@ -15,6 +15,8 @@ std::string LocaleText(Format format) {
                     : std::string();
 }
 
+void ModuleAnchor() {}
+
 }  // namespace
 
 std::string Win32Clock::NowText() {
@@ -27,6 +29,33 @@ std::string Win32Clock::NowText() {
     return GetTimeFormatW(LOCALE_USER_DEFAULT, 0, &now, nullptr, out, size);
   });
   return date + " " + time;
+}
+
+std::string Win32SystemInfo::AppPath() {
+  // The module that holds this code: the add-in DLL inside Outlook, the program in tests.
+  HMODULE module = nullptr;
+  GetModuleHandleExW(
+      GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+      reinterpret_cast<LPCWSTR>(&ModuleAnchor), &module);
+  std::wstring path(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD length = GetModuleFileNameW(module, path.data(), static_cast<DWORD>(path.size()));
+    if (length < path.size()) {
+      path.resize(length);
+      break;
+    }
+    path.resize(path.size() * 2);
+  }
+  const auto slash = path.find_last_of(L"\\/");
+  return WideToUtf8(slash == std::wstring::npos ? std::wstring() : path.substr(0, slash));
+}
+
+std::string Win32SystemInfo::TempPath() {
+  wchar_t buffer[MAX_PATH + 2] = {};
+  const DWORD length = GetTempPathW(static_cast<DWORD>(std::size(buffer)), buffer);
+  std::wstring path(buffer, length);
+  while (!path.empty() && (path.back() == L'\\' || path.back() == L'/')) path.pop_back();
+  return WideToUtf8(path);
 }
 
 std::uint32_t Win32SystemInfo::WindowsVersion() {

@@ -13,6 +13,8 @@ class Win32Clock final : public platform::IClock {
 class Win32SystemInfo final : public platform::ISystemInfo {
  public:
   std::uint32_t WindowsVersion() override;
+  std::string AppPath() override;
+  std::string TempPath() override;
 };
 
 }  // namespace voxtrel::win32

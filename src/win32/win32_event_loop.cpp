@@ -105,6 +105,10 @@ void Win32EventLoop::DoEvents() {
   }
 }
 
+void Win32EventLoop::WaitForEvents(std::uint32_t timeoutMs) {
+  MsgWaitForMultipleObjectsEx(0, nullptr, timeoutMs, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+}
+
 std::uint64_t Win32EventLoop::TickCount() {
   return GetTickCount64();
 }

@@ -21,6 +21,7 @@ class Win32EventLoop final : public platform::IEventLoop {
 
   std::unique_ptr<platform::ITimer> CreateTimer(std::function<void()> handler) override;
   void DoEvents() override;
+  void WaitForEvents(std::uint32_t timeoutMs) override;
   std::uint64_t TickCount() override;
 
   struct TimerState;

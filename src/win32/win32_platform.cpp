@@ -3,7 +3,11 @@
 #include "win32/win32_clock.h"
 #include "win32/win32_event_loop.h"
 #include "win32/win32_file_system.h"
+#include "win32/win32_forms.h"
+#include "win32/win32_multimedia.h"
 #include "win32/win32_registry.h"
+#include "win32/win32_shell.h"
+#include "win32/win32_wave_in.h"
 
 namespace voxtrel::win32 {
 
@@ -13,7 +17,12 @@ struct Win32Platform::Ports {
   Win32Clock clock;
   Win32SystemInfo system;
   Win32EventLoop events;
-  platform::Services services{registry, files, clock, system, events};
+  Win32Multimedia multimedia;
+  Win32WaveIn waveIn;
+  Win32Forms forms;
+  Win32Shell shell;
+  platform::Services services{registry,   files,  clock, system, events,
+                              multimedia, waveIn, forms, shell};
 };
 
 Win32Platform::Win32Platform()

@@ -18,6 +18,13 @@ class ContractPlatform {
   virtual std::string ScratchFolder() = 0;
   // The bytes of a file, read outside the port under test.
   virtual std::string ReadFile(const std::string& path) = 0;
+  // Writes the bytes of a file outside the port under test (creating or replacing it).
+  virtual void WriteFile(const std::string& path, const std::string& bytes) = 0;
+  // Creates a folder and any missing parents outside the port under test.
+  virtual void CreateFolder(const std::string& path) = 0;
+  // A program that exits with the code given as its first argument after the milliseconds
+  // given as its second ("exit_with 3 500").
+  virtual std::string ExitWithProgram() = 0;
 };
 
 std::unique_ptr<ContractPlatform> MakeContractPlatform();

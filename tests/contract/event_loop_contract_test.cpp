@@ -119,6 +119,19 @@ TEST_F(EventLoopContract, AnErrorInAHandlerReachesThePumpAndTheTimerGoesOn) {
   ASSERT_TRUE(PumpUntil([&] { return runs >= 3; }));
 }
 
+TEST_F(EventLoopContract, WaitingForEventsReturnsForADueTimerOrAtItsTimeout) {
+  int ticks = 0;
+  const auto timer = Counting(ticks, 30, true);
+  ASSERT_TRUE(PumpUntil([&] {
+    loop().WaitForEvents(60000);  // a due timer ends the wait long before its timeout
+    return ticks >= 3;
+  }));
+  timer->SetEnabled(false);
+  const std::uint64_t before = loop().TickCount();
+  loop().WaitForEvents(20);
+  EXPECT_GE(loop().TickCount(), before);
+}
+
 TEST_F(EventLoopContract, TickCountNeverGoesBackAndMovesWhileTimersRun) {
   const std::uint64_t start = loop().TickCount();
   int ticks = 0;

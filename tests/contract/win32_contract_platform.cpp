@@ -30,6 +30,16 @@ class Win32ContractPlatform final : public ContractPlatform {
     if (!file) throw std::runtime_error("cannot read " + path);
     return std::string(std::istreambuf_iterator<char>(file), {});
   }
+  void WriteFile(const std::string& path, const std::string& bytes) override {
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    if (!file) throw std::runtime_error("cannot write " + path);
+  }
+  void CreateFolder(const std::string& path) override { fs::create_directories(path); }
+  // Built next to the test programs.
+  std::string ExitWithProgram() override {
+    return platform_.services().system.AppPath() + "\\exit_with.exe";
+  }
 
  private:
   win32::Win32Platform platform_;

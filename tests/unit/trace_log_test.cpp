@@ -79,9 +79,7 @@ TEST_F(TraceLog, TheCurrentPathBelongsToTheThread) {
   TraceOpen(kLog);
   TraceWrite("outlook thread");
   std::thread other([this] {
-    platform::Services services{fake_.registry, fake_.files, fake_.clock, fake_.system,
-                                fake_.events};
-    platform::ScopedServices scope(services);
+    platform::ScopedServices scope(fake_.services());
     EXPECT_EQ(modTraceWrite::CurrentTracePath(), "");
     TraceOpen("C:\\debug.log");
     TraceWrite("other thread");

@@ -1,0 +1,90 @@
+#include "sim/platform/fake_encoder.h"
+
+#include "sim/platform/wav_bytes.h"
+
+namespace voxtrel::sim {
+
+FakeEncoder::FakeEncoder(FakePlatform& platform, const std::string& path) : platform_(platform) {
+  platform_.shell.InstallProgram(
+      path, [this](const std::string& commandLine) { return Start(commandLine); });
+}
+
+std::vector<std::string> FakeEncoder::SplitCommandLine(const std::string& commandLine) {
+  std::vector<std::string> arguments;
+  std::size_t i = 0;
+  const std::size_t n = commandLine.size();
+  while (true) {
+    while (i < n && (commandLine[i] == ' ' || commandLine[i] == '\t')) ++i;
+    if (i >= n) break;
+    std::string argument;
+    bool quoted = false;
+    while (i < n && (quoted || (commandLine[i] != ' ' && commandLine[i] != '\t'))) {
+      std::size_t backslashes = 0;
+      while (i < n && commandLine[i] == '\\') ++backslashes, ++i;
+      if (i < n && commandLine[i] == '"') {
+        argument.append(backslashes / 2, '\\');
+        if (backslashes % 2 == 1) {
+          argument += '"';
+        } else if (quoted && i + 1 < n && commandLine[i + 1] == '"') {
+          argument += '"';  // "" inside quotes is a literal quote
+          ++i;
+        } else {
+          quoted = !quoted;
+        }
+        ++i;
+      } else {
+        argument.append(backslashes, '\\');
+        if (i < n && (quoted || (commandLine[i] != ' ' && commandLine[i] != '\t'))) {
+          argument += commandLine[i++];
+        }
+      }
+    }
+    arguments.push_back(argument);
+  }
+  return arguments;
+}
+
+FakeShell::Run FakeEncoder::Start(const std::string& commandLine) {
+  Call call;
+  call.arguments = SplitCommandLine(commandLine);
+  std::vector<std::string> positional;
+  for (std::size_t i = 1; i < call.arguments.size(); ++i) {
+    const std::string& argument = call.arguments[i];
+    if (argument == "-s" && i + 1 < call.arguments.size()) {
+      call.rate = call.arguments[++i];
+    } else if (argument == "--tt" && i + 1 < call.arguments.size()) {
+      call.title = call.arguments[++i];
+    } else if (argument == "-m" && i + 1 < call.arguments.size()) {
+      ++i;
+    } else if (argument.empty() || argument.front() != '-') {
+      positional.push_back(argument);
+    }
+  }
+  if (positional.size() == 2) {
+    call.input = platform_.shell.LongPath(positional[0]);
+    call.output = platform_.shell.LongPath(positional[1]);
+  }
+  calls_.push_back(call);
+
+  FakeShell::Run run;
+  std::optional<WavInfo> wav;
+  if (platform_.files.Exists(call.input)) wav = ReadWavInfo(platform_.files.Contents(call.input));
+  if (!wav || call.output.empty() || wav->format.avgBytesPerSec == 0) {
+    run.durationMs = startMs;
+    run.exitCode = 1;
+    return run;
+  }
+  const std::uint64_t audioMs = std::uint64_t{wav->dataBytes} * 1000 / wav->format.avgBytesPerSec;
+  run.durationMs = hangs ? UINT64_C(1) << 40 : startMs + audioMs * msPerAudioSecond / 1000;
+  if (writesNothing) {
+    run.exitCode = 2;
+    return run;
+  }
+  run.atExit = [this, audioMs, call] {
+    platform_.files.PutFile(call.output, "FAKE-MP3 ms=" + std::to_string(audioMs) +
+                                             " rate=" + call.rate + " title=" + call.title);
+  };
+  return run;
+}
+
+}  // namespace voxtrel::sim

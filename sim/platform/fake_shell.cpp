@@ -1,0 +1,163 @@
+#include "sim/platform/fake_shell.h"
+
+#include <algorithm>
+
+#include "common/error.h"
+
+namespace voxtrel::sim {
+namespace {
+
+std::string Lower(std::string_view text) {
+  std::string lower(text);
+  std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) {
+    return static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+  });
+  return lower;
+}
+
+std::string ProgramOf(std::string_view commandLine) {
+  if (!commandLine.empty() && commandLine.front() == '"') {
+    const auto close = commandLine.find('"', 1);
+    return std::string(commandLine.substr(1, close == std::string_view::npos ? close : close - 1));
+  }
+  return std::string(commandLine.substr(0, commandLine.find(' ')));
+}
+
+}  // namespace
+
+struct FakeShell::ProcessState {
+  std::uint64_t end = 0;
+  std::uint32_t exitCode = 0;
+  std::function<void()> atExit;
+  bool finished = false;
+};
+
+class FakeProcess final : public platform::IProcess {
+ public:
+  FakeProcess(FakeShell& shell, std::shared_ptr<FakeShell::ProcessState> state)
+      : shell_(shell), state_(std::move(state)) {}
+
+  std::uint32_t ExitCode() override {
+    if (!state_->finished && shell_.loop_.Now() >= state_->end) Finish();
+    return state_->finished ? state_->exitCode : platform::kStillActive;
+  }
+
+  void WaitForExitOrEvent(std::uint32_t timeoutMs) override {
+    ++shell_.waits_;
+    std::uint64_t until = shell_.loop_.Now() + timeoutMs;
+    if (!state_->finished) until = std::min(until, state_->end);
+    if (const auto due = shell_.loop_.NextDueTime()) {
+      until = std::min(until, std::max(*due, shell_.loop_.Now()));
+    }
+    shell_.loop_.AdvanceTo(until);
+  }
+
+  void Terminate(std::uint32_t exitCode) override {
+    if (state_->finished) return;
+    state_->finished = true;
+    state_->exitCode = exitCode;
+  }
+
+ private:
+  void Finish() {
+    state_->finished = true;
+    if (state_->atExit) state_->atExit();
+  }
+
+  FakeShell& shell_;
+  std::shared_ptr<FakeShell::ProcessState> state_;
+};
+
+FakeShell::FakeShell(VirtualEventLoop& loop, MemoryFileSystem& files)
+    : loop_(loop), files_(files) {}
+
+FakeShell::~FakeShell() = default;
+
+void FakeShell::InstallProgram(std::string_view path, Program program) {
+  programs_[Lower(path)] = std::move(program);
+}
+
+std::uint32_t FakeShell::StartHidden(std::string_view commandLine) {
+  const std::string program = LongPath(ProgramOf(commandLine));
+  if (program.empty() || !files_.Exists(program)) throw Error(errnum::kFileNotFound);
+  started_.emplace_back(commandLine);
+  Run run;
+  if (const auto found = programs_.find(Lower(program)); found != programs_.end()) {
+    run = found->second(std::string(commandLine));
+  }
+  auto state = std::make_shared<ProcessState>();
+  state->end = loop_.Now() + run.durationMs;
+  state->exitCode = run.exitCode;
+  state->atExit = std::move(run.atExit);
+  const std::uint32_t id = nextId_;
+  nextId_ += 4;
+  processes_[id] = std::move(state);
+  return id;
+}
+
+std::unique_ptr<platform::IProcess> FakeShell::OpenProcess(std::uint32_t processId) {
+  const auto found = processes_.find(processId);
+  if (openFails_ || found == processes_.end()) return nullptr;
+  return std::make_unique<FakeProcess>(*this, found->second);
+}
+
+std::string FakeShell::ShortComponent(std::string_view component) {
+  const auto firstDot = component.find('.');
+  const std::size_t stemLength = firstDot == std::string_view::npos ? component.size() : firstDot;
+  const std::size_t extensionLength =
+      firstDot == std::string_view::npos ? 0 : component.size() - firstDot - 1;
+  const bool fits = component.find(' ') == std::string_view::npos &&
+                    std::count(component.begin(), component.end(), '.') <= 1 && stemLength <= 8 &&
+                    extensionLength <= 3;
+  if (fits) return std::string(component);
+  const auto dot = component.rfind('.');
+  std::string stem;
+  for (const char c : component.substr(0, dot)) {
+    if (c != ' ' && c != '.') stem += static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
+  }
+  std::string shortName = stem.substr(0, 6) + "~1";
+  if (dot != std::string_view::npos) shortName += std::string(component.substr(dot, 4));
+  return shortName;
+}
+
+std::optional<std::string> FakeShell::ShortPath(std::string_view path) {
+  std::string trimmed(path);
+  const bool trailing = !trimmed.empty() && trimmed.back() == '\\';
+  if (trailing) trimmed.pop_back();
+  if (trimmed.empty() || !files_.Exists(trimmed)) return std::nullopt;
+  std::string result;
+  std::size_t start = 0;
+  while (start <= trimmed.size()) {
+    const auto slash = trimmed.find('\\', start);
+    const std::string_view part =
+        std::string_view(trimmed).substr(start, slash == std::string::npos ? slash : slash - start);
+    result += start == 0 ? std::string(part) : ShortComponent(part);
+    longForms_[Lower(result)] = trimmed.substr(0, slash);
+    if (slash == std::string::npos) break;
+    result += '\\';
+    start = slash + 1;
+  }
+  if (trailing) result += '\\';
+  return result;
+}
+
+std::string FakeShell::LongPath(std::string_view path) const {
+  const std::string lower = Lower(path);
+  std::size_t bestLength = 0;
+  const std::string* best = nullptr;
+  for (const auto& [shortForm, longForm] : longForms_) {
+    const bool prefix = lower.compare(0, shortForm.size(), shortForm) == 0 &&
+                        (lower.size() == shortForm.size() || lower[shortForm.size()] == '\\');
+    if (prefix && shortForm.size() > bestLength) {
+      bestLength = shortForm.size();
+      best = &longForm;
+    }
+  }
+  return best == nullptr ? std::string(path) : *best + std::string(path.substr(bestLength));
+}
+
+void FakeShell::ShowMessageBox(std::string_view text, std::string_view caption) {
+  messageBoxes_.push_back({std::string(text), std::string(caption)});
+}
+
+}  // namespace voxtrel::sim

@@ -1,0 +1,86 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "audio/frm_audio.h"
+#include "audio/topmost_form.h"
+#include "common/event.h"
+#include "platform/wave_in.h"
+
+namespace voxtrel {
+
+// Records one voice message through the audio control form's multimedia control, keeps a
+// wave-input stream open for the level display while recording or playing, and plays the
+// MP3 file back. Record, Play and Pause toggle on the control's current mode. Windowed use
+// (mail windows) shows the form; standalone use (scripts) shows nothing.
+class Audio final : public FormPositioner {
+ public:
+  static constexpr char kDefaultTag[] = "Voxtrel Voice Message";
+  // Bounds of waits the device or the encoder could otherwise stretch forever.
+  static constexpr std::uint32_t kTempWavWaitMs = 5000;
+  static constexpr std::uint32_t kBufferWaitMs = 1000;
+  static constexpr std::uint32_t kEventWaitMs = 50;
+
+  Audio();
+  ~Audio();
+  Audio(const Audio&) = delete;
+  Audio& operator=(const Audio&) = delete;
+
+  // The owner; held, never called.
+  std::shared_ptr<void> Creator;
+  bool bDirection = false;
+  bool bFinishedRecording = false;
+  bool bFinishedPlaying = true;
+  bool bPaused = false;
+
+  std::int32_t state() const { return mvarState; }
+  void state(std::int32_t vData) { mvarState = vData; }
+  const std::string& fileName() const { return mvarFileName; }
+  void fileName(std::string vData) { mvarFileName = std::move(vData); }
+
+  void CallBackLoop(frmAudio& frmCurrent);
+  bool Record(bool isStandAlone = false, const std::string& sID3Tag = kDefaultTag);
+  bool Play(bool isStandAlone = false);
+  void Pause(bool isStandAlone = false);
+  void finishedPlaying();
+  void StopRecord();
+  void setFormVizPos(std::int16_t& MinimumPositionForEQX, std::int16_t& MinimumPositionForEQY,
+                     TopmostForm* f) override;
+  void OnClick_Stop();
+
+  // Raised when a playback ended, by running out or by a second Play.
+  Event<> finishedPlayingEvent;
+
+  // For tests and owners that look at the display.
+  frmAudio& form() { return *scopeForm; }
+  platform::WaveInHandle waveInHandle() const { return hWaveIn; }
+  const std::string& id3Title() const { return mvarId3Title; }
+
+ private:
+  void StartRecording(bool isStandAlone);
+  void StopRecording(bool isStandAlone);
+  void WaitForTempWav();
+  void ShowScope();
+  std::int16_t OpenStream(platform::WaveInHandle& handle, platform::WaveFormat& format,
+                          platform::WaveHeader& header);
+  void ServiceOneBuffer(frmAudio& frmCurrent, std::uint64_t& drawCounter);
+  void DrawScope(frmAudio& frmCurrent);
+  void SaveWaveFile(bool isStandAlone, const std::string& title);
+  std::string AppFile(const char* name) const;
+
+  std::unique_ptr<frmAudio> scopeForm;
+  platform::WaveInHandle hWaveIn = 0;
+  platform::WaveHeader waveHdr;
+  std::array<std::uint8_t, 512> scopeBuffer{};
+  platform::WaveFormat waveFormat;
+  std::int32_t mvarState = 0;
+  std::string mvarFileName;
+  std::string mvarId3Title;
+  std::int16_t eqPosX = 0;
+  std::int16_t eqPosY = 0;
+};
+
+}  // namespace voxtrel

@@ -1,0 +1,162 @@
+#include "win32/com/registration.h"
+
+#include <windows.h>
+
+#include <objbase.h>
+#include <olectl.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "voxtrel_idl.h"
+#include "win32/com/com_ptr.h"
+#include "win32/com/module.h"
+#include "win32/com/type_library.h"
+#include "win32/com/unique_hkey.h"
+
+// oleaut32 exports these, but mingw-w64's oleauto.h does not declare them.
+extern "C" {
+HRESULT WINAPI RegisterTypeLibForUser(ITypeLib* library, OLECHAR* path, OLECHAR* helpFolder);
+HRESULT WINAPI UnRegisterTypeLibForUser(REFGUID library, WORD major, WORD minor, LCID lcid,
+                                        SYSKIND kind);
+}
+
+namespace voxtrel::win32::com {
+namespace {
+
+constexpr wchar_t kUserClasses[] = L"Software\\Classes";
+constexpr wchar_t kProgId[] = L"Voxtrel.VoxtrelInst";
+constexpr wchar_t kClassName[] = L"VoxtrelInst";
+constexpr wchar_t kTypeLibraryVersion[] = L"1.0";
+constexpr WORD kTypeLibraryMajor = 1;
+constexpr WORD kTypeLibraryMinor = 0;
+#ifdef _WIN64
+constexpr SYSKIND kSysKind = SYS_WIN64;
+#else
+constexpr SYSKIND kSysKind = SYS_WIN32;
+#endif
+
+struct NamedValue {
+  std::wstring name;
+  std::wstring data;
+};
+
+// One key below the user's classes with its default value and named string values.
+struct KeyEntry {
+  std::wstring path;
+  std::wstring defaultValue;
+  std::vector<NamedValue> values;
+};
+
+std::wstring GuidText(REFGUID guid) {
+  wchar_t text[40] = {};
+  StringFromGUID2(guid, text, static_cast<int>(std::size(text)));
+  return text;
+}
+
+std::wstring ClassKey() {
+  return L"CLSID\\" + GuidText(CLSID_VoxtrelInst);
+}
+
+std::vector<KeyEntry> ServerKeys(const std::wstring& dllPath) {
+  const std::wstring classKey = ClassKey();
+  const std::wstring progId = kProgId;
+  return {
+      {classKey, kClassName, {}},
+      {classKey + L"\\InprocServer32", dllPath, {{L"ThreadingModel", L"Apartment"}}},
+      {classKey + L"\\ProgID", progId, {}},
+      {classKey + L"\\TypeLib", GuidText(LIBID_Voxtrel), {}},
+      {classKey + L"\\Version", kTypeLibraryVersion, {}},
+      {progId, kClassName, {}},
+      {progId + L"\\CLSID", GuidText(CLSID_VoxtrelInst), {}},
+  };
+}
+
+LSTATUS SetString(HKEY key, const wchar_t* name, const std::wstring& data) {
+  return RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
+                        static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t)));
+}
+
+LSTATUS WriteKey(HKEY classes, const KeyEntry& entry) {
+  UniqueHkey key;
+  LSTATUS status = RegCreateKeyExW(classes, entry.path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                                   KEY_SET_VALUE, nullptr, key.put(), nullptr);
+  if (status == ERROR_SUCCESS) status = SetString(key.get(), nullptr, entry.defaultValue);
+  for (const NamedValue& value : entry.values) {
+    if (status == ERROR_SUCCESS) status = SetString(key.get(), value.name.c_str(), value.data);
+  }
+  return status;
+}
+
+LSTATUS CreateUserClasses(UniqueHkey& classes) {
+  return RegCreateKeyExW(HKEY_CURRENT_USER, kUserClasses, 0, nullptr, REG_OPTION_NON_VOLATILE,
+                         KEY_CREATE_SUB_KEY | KEY_SET_VALUE, nullptr, classes.put(), nullptr);
+}
+
+// Whether the ProgID's CLSID names some other class: another server may own the name now.
+bool ProgIdNamesOtherClass(HKEY classes) {
+  wchar_t data[64] = {};
+  DWORD size = sizeof(data);
+  const std::wstring path = std::wstring(kProgId) + L"\\CLSID";
+  const LSTATUS status =
+      RegGetValueW(classes, path.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, data, &size);
+  if (status == ERROR_FILE_NOT_FOUND) return false;
+  return status != ERROR_SUCCESS ||
+         CompareStringOrdinal(data, -1, GuidText(CLSID_VoxtrelInst).c_str(), -1, TRUE) !=
+             CSTR_EQUAL;
+}
+
+LSTATUS DeleteTree(HKEY classes, const std::wstring& path) {
+  const LSTATUS status = RegDeleteTreeW(classes, path.c_str());
+  return status == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : status;
+}
+
+HRESULT RegisterTypeLibrary(const std::wstring& dllPath) {
+  ComPtr<ITypeLib> library;
+  const HRESULT hr = LoadEmbeddedTypeLibrary(library);
+  if (FAILED(hr)) return hr;
+  std::wstring path = dllPath;
+  return RegisterTypeLibForUser(library.get(), path.data(), nullptr);
+}
+
+}  // namespace
+
+HRESULT RegisterServer() noexcept {
+  try {
+    const std::wstring dllPath = ThisModulePath();
+    if (dllPath.empty()) return HRESULT_FROM_WIN32(GetLastError());
+    UniqueHkey classes;
+    LSTATUS status = CreateUserClasses(classes);
+    for (const KeyEntry& entry : ServerKeys(dllPath)) {
+      if (status == ERROR_SUCCESS) status = WriteKey(classes.get(), entry);
+    }
+    HRESULT hr = HRESULT_FROM_WIN32(status);
+    if (SUCCEEDED(hr) && FAILED(RegisterTypeLibrary(dllPath))) hr = SELFREG_E_TYPELIB;
+    // Half a registration would leave a class that cannot be created.
+    if (FAILED(hr)) UnregisterServer();
+    return hr;
+  } catch (...) {
+    return E_OUTOFMEMORY;
+  }
+}
+
+HRESULT UnregisterServer() noexcept {
+  try {
+    UniqueHkey classes;
+    LSTATUS status = RegOpenKeyExW(HKEY_CURRENT_USER, kUserClasses, 0,
+                                   KEY_READ | KEY_SET_VALUE | DELETE, classes.put());
+    if (status != ERROR_SUCCESS) return HRESULT_FROM_WIN32(status);
+    if (!ProgIdNamesOtherClass(classes.get())) status = DeleteTree(classes.get(), kProgId);
+    const LSTATUS classStatus = DeleteTree(classes.get(), ClassKey());
+    if (status == ERROR_SUCCESS) status = classStatus;
+    // Fails harmlessly when the library was not registered.
+    UnRegisterTypeLibForUser(LIBID_Voxtrel, kTypeLibraryMajor, kTypeLibraryMinor, LANG_NEUTRAL,
+                             kSysKind);
+    return HRESULT_FROM_WIN32(status);
+  } catch (...) {
+    return E_OUTOFMEMORY;
+  }
+}
+
+}  // namespace voxtrel::win32::com

@@ -1,0 +1,214 @@
+#include "win32/com/voxtrel_inst_object.h"
+
+#include <windows.h>
+
+#include <olectl.h>
+
+#include <string>
+#include <utility>
+
+#include "audio/audio.h"
+#include "win32/com/optional_bstr_argument.h"
+#include "win32/com/snapshot_enumerator.h"
+#include "win32/com/thread_platform.h"
+#include "win32/com/unique_bstr.h"
+
+namespace voxtrel::win32::com {
+namespace {
+
+// As published in voxtrel.idl.
+constexpr DISPID kFinishedPlaying = 1;
+constexpr DISPID kRecordMp3 = 0x60030001;
+
+}  // namespace
+
+HRESULT VoxtrelInstObject::Create(REFIID iid, void** out) noexcept {
+  if (out == nullptr) return E_POINTER;
+  *out = nullptr;
+  try {
+    EnsureThreadPlatform();
+    RecorderTypeInfos infos;
+    if (const HRESULT hr = LoadRecorderTypeInfos(infos); FAILED(hr)) return hr;
+    const auto object = ComPtr<VoxtrelInstObject>::Adopt(
+        new VoxtrelInstObject(voxtrel::VoxtrelInst::Create(), std::move(infos)));
+    return object->QueryInterface(iid, out);
+  } catch (...) {
+    return ReportAutomationError(CurrentAutomationError(), IID__VoxtrelInst);
+  }
+}
+
+VoxtrelInstObject::VoxtrelInstObject(std::shared_ptr<voxtrel::VoxtrelInst> core,
+                                     RecorderTypeInfos infos)
+    : core_(std::move(core)),
+      infos_(std::move(infos)),
+      finishedPlaying_(*this, DIID___VoxtrelInst) {
+  coreEvents_ = core_->finishedPlaying.Connect([this] { finishedPlaying_.Fire(kFinishedPlaying); });
+}
+
+VoxtrelInstObject::~VoxtrelInstObject() {
+  coreEvents_.Disconnect();
+  ReleaseCore();
+}
+
+void VoxtrelInstObject::ReleaseCore() noexcept {
+  try {
+    // Still holding the core while its audio object lets go of it: the core then ends here,
+    // not inside its own call.
+    core_->ClientReleased();
+  } catch (...) {
+    // The core ends anyway when the last reference goes.
+  }
+  core_.reset();
+}
+
+template <typename Body>
+HRESULT VoxtrelInstObject::CallCore(Body&& body) noexcept {
+  // The core pumps messages; a client may drop its last reference from one of them.
+  const ComPtr<VoxtrelInstObject> self(this);
+  try {
+    const std::shared_ptr<voxtrel::VoxtrelInst> core = core_;
+    body(*core);
+    return S_OK;
+  } catch (...) {
+    try {
+      lastError_ = CurrentAutomationError();
+      return ReportAutomationError(*lastError_, IID__VoxtrelInst);
+    } catch (...) {
+      return E_OUTOFMEMORY;
+    }
+  }
+}
+
+HRESULT VoxtrelInstObject::QueryInterface(REFIID iid, void** out) {
+  if (out == nullptr) return E_POINTER;
+  if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDispatch) ||
+      IsEqualIID(iid, IID__VoxtrelInst)) {
+    *out = static_cast<_VoxtrelInst*>(this);
+  } else if (IsEqualIID(iid, IID_ISupportErrorInfo)) {
+    *out = static_cast<ISupportErrorInfo*>(this);
+  } else if (IsEqualIID(iid, IID_IConnectionPointContainer)) {
+    *out = static_cast<IConnectionPointContainer*>(this);
+  } else if (IsEqualIID(iid, IID_IProvideClassInfo) || IsEqualIID(iid, IID_IProvideClassInfo2)) {
+    *out = static_cast<IProvideClassInfo2*>(this);
+  } else {
+    *out = nullptr;
+    return E_NOINTERFACE;
+  }
+  AddRef();
+  return S_OK;
+}
+
+ULONG VoxtrelInstObject::AddRef() {
+  return refs_.Increment();
+}
+
+ULONG VoxtrelInstObject::Release() {
+  const ULONG left = refs_.Decrement();
+  if (left == 0) delete this;
+  return left;
+}
+
+HRESULT VoxtrelInstObject::GetTypeInfoCount(UINT* count) {
+  if (count == nullptr) return E_POINTER;
+  *count = 1;
+  return S_OK;
+}
+
+HRESULT VoxtrelInstObject::GetTypeInfo(UINT index, LCID, ITypeInfo** info) {
+  if (info == nullptr) return E_POINTER;
+  *info = nullptr;
+  if (index != 0) return DISP_E_BADINDEX;
+  return infos_.dispatch.CopyTo(info);
+}
+
+HRESULT VoxtrelInstObject::GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID,
+                                         DISPID* ids) {
+  if (!IsEqualIID(iid, IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
+  return infos_.dispatch->GetIDsOfNames(names, count, ids);
+}
+
+HRESULT VoxtrelInstObject::Invoke(DISPID id, REFIID iid, LCID, WORD flags, DISPPARAMS* parameters,
+                                  VARIANT* result, EXCEPINFO* exception, UINT* argumentError) {
+  if (!IsEqualIID(iid, IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
+  const ComPtr<VoxtrelInstObject> self(this);
+  lastError_.reset();
+  OptionalBstrArgument tag(Audio::kDefaultTag);
+  DISPPARAMS normalized{};
+  if (id == kRecordMp3 && parameters != nullptr && (flags & DISPATCH_METHOD) != 0) {
+    if (const HRESULT hr = tag.Normalize(*parameters, normalized); FAILED(hr)) {
+      if (argumentError != nullptr) *argumentError = 0;
+      return hr;
+    }
+    parameters = &normalized;
+  }
+  const HRESULT hr = infos_.vtable->Invoke(static_cast<_VoxtrelInst*>(this), id, flags, parameters,
+                                           result, exception, argumentError);
+  if (hr == DISP_E_EXCEPTION && exception != nullptr && lastError_) {
+    CompleteExcepInfo(*exception, *lastError_);
+  }
+  return hr;
+}
+
+HRESULT VoxtrelInstObject::put_fileName(BSTR value) {
+  return CallCore([&](voxtrel::VoxtrelInst& core) { core.fileName(UniqueBstr::ToUtf8(value)); });
+}
+
+HRESULT VoxtrelInstObject::get_fileName(BSTR* value) {
+  if (value == nullptr) return E_POINTER;
+  *value = nullptr;
+  return CallCore([&](voxtrel::VoxtrelInst& core) {
+    *value = UniqueBstr::FromUtf8(core.fileName()).release();
+  });
+}
+
+HRESULT VoxtrelInstObject::recordMp3(BSTR* sID3Tag) {
+  return CallCore([&](voxtrel::VoxtrelInst& core) {
+    // Early-bound callers leave the optional argument out with a null pointer.
+    core.recordMp3(sID3Tag == nullptr ? std::string(Audio::kDefaultTag)
+                                      : UniqueBstr::ToUtf8(*sID3Tag));
+  });
+}
+
+HRESULT VoxtrelInstObject::playMp3() {
+  return CallCore([](voxtrel::VoxtrelInst& core) { core.playMp3(); });
+}
+
+HRESULT VoxtrelInstObject::pauseMP3() {
+  return CallCore([](voxtrel::VoxtrelInst& core) { core.pauseMP3(); });
+}
+
+HRESULT VoxtrelInstObject::InterfaceSupportsErrorInfo(REFIID iid) {
+  return IsEqualIID(iid, IID__VoxtrelInst) ? S_OK : S_FALSE;
+}
+
+HRESULT VoxtrelInstObject::EnumConnectionPoints(IEnumConnectionPoints** out) {
+  try {
+    return ConnectionPointEnumerator::Create({ComPtr<IConnectionPoint>(&finishedPlaying_)}, out);
+  } catch (...) {
+    return E_OUTOFMEMORY;
+  }
+}
+
+HRESULT VoxtrelInstObject::FindConnectionPoint(REFIID iid, IConnectionPoint** out) {
+  if (out == nullptr) return E_POINTER;
+  *out = nullptr;
+  if (!IsEqualIID(iid, DIID___VoxtrelInst)) return CONNECT_E_NOCONNECTION;
+  return ComPtr<IConnectionPoint>(&finishedPlaying_).CopyTo(out);
+}
+
+HRESULT VoxtrelInstObject::GetClassInfo(ITypeInfo** out) {
+  if (out == nullptr) return E_POINTER;
+  return infos_.coclass.CopyTo(out);
+}
+
+HRESULT VoxtrelInstObject::GetGUID(DWORD kind, GUID* out) {
+  if (out == nullptr) return E_POINTER;
+  if (kind != GUIDKIND_DEFAULT_SOURCE_DISP_IID) {
+    *out = GUID_NULL;
+    return E_INVALIDARG;
+  }
+  *out = DIID___VoxtrelInst;
+  return S_OK;
+}
+
+}  // namespace voxtrel::win32::com

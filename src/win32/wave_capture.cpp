@@ -1,0 +1,120 @@
+#include "win32/wave_capture.h"
+
+#include <algorithm>
+#include <atomic>
+
+#include "common/error.h"
+#include "win32/multimedia_errors.h"
+
+namespace voxtrel::win32 {
+namespace {
+
+DWORD BufferBytes(const WAVEFORMATEX& format) {
+  const DWORD block = std::max<DWORD>(format.nBlockAlign, 1);
+  const DWORD bytes = format.nAvgBytesPerSec / WaveCapture::kBuffersPerSecond;
+  return std::max(block, bytes - bytes % block);
+}
+
+bool IsDone(WAVEHDR& header) {
+  return (std::atomic_ref<DWORD>(header.dwFlags).load(std::memory_order_acquire) & WHDR_DONE) != 0;
+}
+
+}  // namespace
+
+WaveCapture::WaveCapture(const WAVEFORMATEX& format)
+    : bufferEvent_(CreateEventW(nullptr, FALSE, FALSE, nullptr)),
+      stopEvent_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {
+  if (!bufferEvent_ || !stopEvent_) throw Error(7, kMultimediaSource);
+  HWAVEIN device = nullptr;
+  const MMRESULT opened =
+      waveInOpen(&device, WAVE_MAPPER, &format, reinterpret_cast<DWORD_PTR>(bufferEvent_.get()), 0,
+                 CALLBACK_EVENT);
+  if (opened != MMSYSERR_NOERROR) throw WaveInError(opened);
+  device_.reset(device);
+
+  const DWORD bytes = BufferBytes(format);
+  memory_.assign(kBufferCount, std::vector<std::uint8_t>(bytes));
+  headers_.assign(kBufferCount, WAVEHDR{});
+  for (int i = 0; i < kBufferCount; ++i) {
+    WAVEHDR& header = headers_[i];
+    header.lpData = reinterpret_cast<LPSTR>(memory_[i].data());
+    header.dwBufferLength = bytes;
+    MMRESULT result = waveInPrepareHeader(device_.get(), &header, sizeof(WAVEHDR));
+    if (result == MMSYSERR_NOERROR) {
+      result = waveInAddBuffer(device_.get(), &header, sizeof(WAVEHDR));
+    }
+    if (result != MMSYSERR_NOERROR) {
+      Release();
+      throw WaveInError(result);
+    }
+  }
+  if (const MMRESULT started = waveInStart(device_.get()); started != MMSYSERR_NOERROR) {
+    Release();
+    throw WaveInError(started);
+  }
+  worker_ = std::thread(&WaveCapture::Run, this);
+}
+
+WaveCapture::~WaveCapture() {
+  StopWorker();
+  Release();
+}
+
+std::vector<std::uint8_t> WaveCapture::Finish() {
+  StopWorker();
+  if (device_) {
+    // A reset returns every buffer, the partly filled one with what it holds.
+    waveInReset(device_.get());
+    Harvest(false);
+  }
+  Release();
+  if (failed_) throw Error(7, kMultimediaSource);  // out of memory while recording
+  std::lock_guard lock(mutex_);
+  return std::move(captured_);
+}
+
+void WaveCapture::StopWorker() {
+  if (!worker_.joinable()) return;
+  SetEvent(stopEvent_.get());
+  worker_.join();
+}
+
+void WaveCapture::Release() {
+  if (!device_) return;
+  waveInReset(device_.get());
+  for (WAVEHDR& header : headers_) {
+    if ((header.dwFlags & WHDR_PREPARED) != 0) {
+      waveInUnprepareHeader(device_.get(), &header, sizeof(WAVEHDR));
+    }
+  }
+  device_.reset();
+}
+
+void WaveCapture::Run() noexcept {
+  const HANDLE events[] = {stopEvent_.get(), bufferEvent_.get()};
+  while (WaitForMultipleObjects(2, events, FALSE, INFINITE) == WAIT_OBJECT_0 + 1) {
+    Harvest(true);
+  }
+}
+
+void WaveCapture::Harvest(bool requeue) {
+  for (std::size_t count = 0; count < headers_.size() && IsDone(headers_[next_]); ++count) {
+    WAVEHDR& header = headers_[next_];
+    if (!paused_.load() && !failed_.load()) {
+      try {
+        const auto* data = reinterpret_cast<const std::uint8_t*>(header.lpData);
+        std::lock_guard lock(mutex_);
+        captured_.insert(captured_.end(), data, data + header.dwBytesRecorded);
+      } catch (...) {
+        failed_.store(true);  // nothing may leave the worker; Finish reports it
+      }
+    }
+    if (requeue) {
+      header.dwBytesRecorded = 0;
+      waveInAddBuffer(device_.get(), &header, sizeof(WAVEHDR));
+    }
+    next_ = (next_ + 1) % headers_.size();
+  }
+}
+
+}  // namespace voxtrel::win32

@@ -1,0 +1,92 @@
+#include "win32/win32_shell.h"
+
+#include <windows.h>
+
+#include <utility>
+
+#include "common/error.h"
+#include "win32/text.h"
+#include "win32/unique_handle.h"
+#include "win32/win32_file_system.h"
+
+namespace voxtrel::win32 {
+namespace {
+
+constexpr DWORD kProcessAccess = PROCESS_QUERY_INFORMATION | SYNCHRONIZE | PROCESS_TERMINATE;
+// A path that grows between the size query and the copy is asked for again, a few times.
+constexpr int kShortPathAttempts = 4;
+
+class Win32Process final : public platform::IProcess {
+ public:
+  explicit Win32Process(UniqueHandle process) : process_(std::move(process)) {}
+
+  std::uint32_t ExitCode() override {
+    DWORD code = 0;
+    // Opened with query rights this cannot fail; if it did, the process counts as ended so
+    // that no wait for it goes on for ever.
+    if (!GetExitCodeProcess(process_.get(), &code)) return 0;
+    return code;
+  }
+
+  void WaitForExitOrEvent(std::uint32_t timeoutMs) override {
+    const HANDLE handle = process_.get();
+    MsgWaitForMultipleObjects(1, &handle, FALSE, timeoutMs, QS_ALLINPUT);
+  }
+
+  void Terminate(std::uint32_t exitCode) override { TerminateProcess(process_.get(), exitCode); }
+
+ private:
+  UniqueHandle process_;
+};
+
+}  // namespace
+
+std::uint32_t Win32Shell::StartHidden(std::string_view commandLine) {
+  if (commandLine.find_first_not_of(' ') == std::string_view::npos) {
+    throw Error(errnum::kInvalidProcedureCall);
+  }
+  // CreateProcessA may write into the command line, so it gets a copy of its own.
+  std::string line = Utf8ToAnsi(commandLine);
+  STARTUPINFOA startup{};
+  startup.cb = sizeof(startup);
+  startup.dwFlags = STARTF_USESHOWWINDOW;
+  startup.wShowWindow = SW_HIDE;
+  PROCESS_INFORMATION started{};
+  if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
+                      nullptr, &startup, &started)) {
+    throw Error(ClassicFileError(GetLastError()));
+  }
+  const UniqueHandle process(started.hProcess);
+  const UniqueHandle thread(started.hThread);
+  return started.dwProcessId;
+}
+
+std::unique_ptr<platform::IProcess> Win32Shell::OpenProcess(std::uint32_t processId) {
+  UniqueHandle process(::OpenProcess(kProcessAccess, FALSE, processId));
+  if (!process) return nullptr;
+  return std::make_unique<Win32Process>(std::move(process));
+}
+
+std::optional<std::string> Win32Shell::ShortPath(std::string_view path) {
+  const std::string longPath = Utf8ToAnsi(path);
+  if (longPath.empty()) return std::nullopt;
+  // The first call reports the size with the terminating NUL, the second the length without.
+  DWORD size = GetShortPathNameA(longPath.c_str(), nullptr, 0);
+  for (int attempt = 0; attempt < kShortPathAttempts && size > 0; ++attempt) {
+    std::string shortPath(size, '\0');
+    const DWORD length = GetShortPathNameA(longPath.c_str(), shortPath.data(), size);
+    if (length == 0) return std::nullopt;
+    if (length < size) {
+      shortPath.resize(length);
+      return AnsiToUtf8(shortPath);
+    }
+    size = length;
+  }
+  return std::nullopt;
+}
+
+void Win32Shell::ShowMessageBox(std::string_view text, std::string_view caption) {
+  MessageBoxA(nullptr, Utf8ToAnsi(text).c_str(), Utf8ToAnsi(caption).c_str(), MB_OK);
+}
+
+}  // namespace voxtrel::win32

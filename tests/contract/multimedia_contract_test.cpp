@@ -1,0 +1,225 @@
+// The multimedia control as the audio form drives it: recording into the device element's
+// format, saving, and playback whose end arrives as Done during the event pump. Natively
+// against the virtual control, under Wine against wave input and MCI with a capture device.
+// Durations are measured on the loop's own clock and checked against ranges.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <vector>
+
+#include "common/error.h"
+#include "contract/contract_platform.h"
+#include "contract/wav_test_file.h"
+
+namespace voxtrel {
+namespace {
+
+using platform::IMultimediaControl;
+
+constexpr std::uint64_t kPatienceMs = 20000;
+
+class MultimediaContract : public testing::Test {
+ protected:
+  void SetUp() override {
+    platform_ = contract::MakeContractPlatform();
+    control_ = services().multimedia.CreateControl();
+    control_->SetDoneHandler([this](std::int16_t code) { done_.push_back(code); });
+  }
+  void TearDown() override { control_.reset(); }
+
+  const platform::Services& services() { return platform_->services(); }
+  platform::IEventLoop& loop() { return services().events; }
+  std::string Scratch(const std::string& name) { return platform_->ScratchFolder() + "\\" + name; }
+  std::string DeviceElement() { return services().system.AppPath() + "\\R.wav"; }
+
+  // Pumps until `done` holds; false when it did not within kPatienceMs.
+  bool PumpUntil(const std::function<bool()>& done) {
+    const std::uint64_t start = loop().TickCount();
+    while (!done()) {
+      if (loop().TickCount() - start > kPatienceMs) return false;
+      loop().DoEvents();
+      loop().WaitForEvents(10);
+    }
+    return true;
+  }
+  // Pumps for `ms` on the loop's clock; returns how long it really took.
+  std::uint64_t PumpFor(std::uint64_t ms) {
+    const std::uint64_t start = loop().TickCount();
+    PumpUntil([&] { return loop().TickCount() - start >= ms; });
+    return loop().TickCount() - start;
+  }
+
+  void OpenForRecording(const std::string& element) {
+    control_->SetDeviceType("WaveAudio");
+    control_->SetFileName(element);
+    control_->Command("Open");
+  }
+  void OpenForPlayback(const std::string& path) {
+    control_->SetDeviceType("");
+    control_->SetFileName(path);
+    control_->Command("Open");
+  }
+
+  int ErrorNumberOf(const std::function<void()>& action) {
+    try {
+      action();
+    } catch (const Error& error) {
+      EXPECT_EQ(error.source(), "WaveMe");
+      EXPECT_FALSE(error.description().empty());
+      return error.number();
+    }
+    return 0;
+  }
+
+  std::unique_ptr<contract::ContractPlatform> platform_;
+  std::unique_ptr<IMultimediaControl> control_;
+  std::vector<std::int16_t> done_;
+};
+
+TEST_F(MultimediaContract, ARecordingGoesThroughItsModesAndSavesWithoutThePausedTime) {
+  EXPECT_EQ(control_->Mode(), platform::kMciModeNotReady);
+  OpenForRecording(DeviceElement());
+  EXPECT_EQ(control_->Mode(), platform::kMciModeStop);
+
+  std::uint64_t recorded = 0;
+  std::uint64_t mark = loop().TickCount();
+  control_->Command("Record");
+  EXPECT_EQ(control_->Mode(), platform::kMciModeRecord);
+  PumpFor(700);
+  control_->Command("Pause");
+  recorded += loop().TickCount() - mark;
+  EXPECT_EQ(control_->Mode(), platform::kMciModePause);
+  const std::uint64_t paused = PumpFor(700);
+  mark = loop().TickCount();
+  control_->Command("Pause");
+  EXPECT_EQ(control_->Mode(), platform::kMciModeRecord);
+  PumpFor(700);
+  control_->Command("Stop");
+  recorded += loop().TickCount() - mark;
+  EXPECT_EQ(control_->Mode(), platform::kMciModeStop);
+
+  const std::string saved = Scratch("Temp.wav");
+  control_->SetFileName(saved);
+  control_->Command("Save");
+  EXPECT_EQ(control_->Mode(), platform::kMciModeStop);
+  control_->Command("Close");
+  EXPECT_EQ(control_->Mode(), platform::kMciModeNotReady);
+  EXPECT_TRUE(done_.empty());
+
+  const auto element = testing_wav::ParseWav(platform_->ReadFile(DeviceElement()));
+  ASSERT_TRUE(element);
+  const std::string bytes = platform_->ReadFile(saved);
+  const auto wav = testing_wav::ParseWav(bytes);
+  ASSERT_TRUE(wav) << "not a WAV file: " << bytes.size() << " bytes";
+  EXPECT_TRUE(testing_wav::SameFormat(wav->format, element->format));
+  EXPECT_EQ(wav->riffSize, bytes.size() - 8);
+  EXPECT_EQ(wav->dataOffset + wav->dataBytes, bytes.size());
+  EXPECT_EQ(wav->dataBytes % wav->format.blockAlign, 0u);
+
+  const std::uint64_t dataMs = std::uint64_t{wav->dataBytes} * 1000 / wav->format.avgBytesPerSec;
+  std::printf("recorded %llu ms (paused %llu ms), saved %llu ms\n",
+              static_cast<unsigned long long>(recorded), static_cast<unsigned long long>(paused),
+              static_cast<unsigned long long>(dataMs));
+  EXPECT_GE(dataMs + 200, recorded * 3 / 4);
+  EXPECT_LE(dataMs, recorded + 250);  // the paused stretch is not in it
+}
+
+TEST_F(MultimediaContract, RecordingAgainAfterStopAppendsAndCloseDiscards) {
+  OpenForRecording(DeviceElement());
+  control_->Command("Record");
+  PumpFor(300);
+  control_->Command("Stop");
+  control_->Command("Record");
+  EXPECT_EQ(control_->Mode(), platform::kMciModeRecord);
+  PumpFor(300);
+  control_->Command("Close");
+  EXPECT_EQ(control_->Mode(), platform::kMciModeNotReady);
+  // After a close there is nothing left to save.
+  EXPECT_NE(ErrorNumberOf([&] { control_->Command("Save"); }), 0);
+}
+
+TEST_F(MultimediaContract, CommandsOnAClosedControlChangeNothingOrFail) {
+  control_->Command("Pause");
+  control_->Command("Stop");
+  control_->Command("Close");
+  EXPECT_EQ(control_->Mode(), platform::kMciModeNotReady);
+  EXPECT_NE(ErrorNumberOf([&] { control_->Command("Record"); }), 0);
+  EXPECT_NE(ErrorNumberOf([&] { control_->Command("Play"); }), 0);
+  control_->SetFileName(Scratch("Temp.wav"));
+  EXPECT_NE(ErrorNumberOf([&] { control_->Command("Save"); }), 0);
+  EXPECT_EQ(control_->Mode(), platform::kMciModeNotReady);
+}
+
+TEST_F(MultimediaContract, PauseAndStopOnAStoppedRecordingChangeNothing) {
+  OpenForRecording(DeviceElement());
+  control_->Command("Pause");
+  EXPECT_EQ(control_->Mode(), platform::kMciModeStop);
+  control_->Command("Stop");
+  EXPECT_EQ(control_->Mode(), platform::kMciModeStop);
+  control_->Command("Close");
+}
+
+TEST_F(MultimediaContract, OpeningAMissingFileFails) {
+  OpenForRecording(DeviceElement());
+  EXPECT_EQ(ErrorNumberOf([&] { OpenForRecording(Scratch("missing\\R.wav")); }), 275);
+  EXPECT_EQ(control_->Mode(), platform::kMciModeNotReady);
+  EXPECT_EQ(ErrorNumberOf([&] { OpenForPlayback(Scratch("missing.wav")); }), 275);
+  EXPECT_EQ(control_->Mode(), platform::kMciModeNotReady);
+}
+
+TEST_F(MultimediaContract, APlaybackEndsWithOneDoneDuringThePump) {
+  const std::string path = Scratch("Short.wav");
+  platform_->WriteFile(path, testing_wav::ToneWav(11025, 400));
+  OpenForPlayback(path);
+  EXPECT_EQ(control_->Mode(), platform::kMciModeStop);
+
+  const std::uint64_t start = loop().TickCount();
+  control_->Command("PLAY");
+  EXPECT_TRUE(done_.empty());  // never from inside the command
+  EXPECT_EQ(control_->Mode(), platform::kMciModePlay);
+  ASSERT_TRUE(PumpUntil([&] { return !done_.empty(); }));
+  const std::uint64_t elapsed = loop().TickCount() - start;
+  std::printf("400 ms played in %llu ms\n", static_cast<unsigned long long>(elapsed));
+  EXPECT_GE(elapsed, 200u);
+
+  PumpFor(500);
+  EXPECT_EQ(done_, std::vector<std::int16_t>{platform::kMciNotifySuccessful});
+  EXPECT_EQ(control_->Mode(), platform::kMciModeStop);
+  control_->Command("Close");
+  EXPECT_EQ(control_->Mode(), platform::kMciModeNotReady);
+}
+
+TEST_F(MultimediaContract, APausedPlaybackResumesAndStillEndsOnce) {
+  const std::string path = Scratch("Short.wav");
+  platform_->WriteFile(path, testing_wav::ToneWav(11025, 600));
+  OpenForPlayback(path);
+  const std::uint64_t start = loop().TickCount();
+  control_->Command("Play");
+  PumpFor(150);
+  control_->Command("Pause");
+  EXPECT_EQ(control_->Mode(), platform::kMciModePause);
+  PumpFor(600);
+  EXPECT_TRUE(done_.empty());
+  control_->Command("Pause");
+  EXPECT_EQ(control_->Mode(), platform::kMciModePlay);
+  ASSERT_TRUE(PumpUntil([&] { return !done_.empty(); }));
+  EXPECT_GE(loop().TickCount() - start, 600u);
+  PumpFor(300);
+  EXPECT_EQ(done_, std::vector<std::int16_t>{platform::kMciNotifySuccessful});
+}
+
+TEST_F(MultimediaContract, ClosingDuringPlaybackRaisesNoDone) {
+  const std::string path = Scratch("Long.wav");
+  platform_->WriteFile(path, testing_wav::ToneWav(11025, 1000));
+  OpenForPlayback(path);
+  control_->Command("Play");
+  PumpFor(200);
+  control_->Command("Close");
+  EXPECT_EQ(control_->Mode(), platform::kMciModeNotReady);
+  PumpFor(1500);
+  EXPECT_TRUE(std::find(done_.begin(), done_.end(), platform::kMciNotifySuccessful) == done_.end());
+}
+
+}  // namespace
+}  // namespace voxtrel

@@ -1,0 +1,187 @@
+// Programs, short paths and processes as the encoder's caller uses them, natively against the
+// virtual-clock double and under Wine against CreateProcessA and friends. Waits are bounded
+// and nothing measures time. Message boxes block, so they are checked under Wine alone
+// (tests/wine/shell_win32_test.cpp).
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "common/error.h"
+#include "contract/contract_platform.h"
+
+namespace voxtrel {
+namespace {
+
+using platform::kStillActive;
+
+constexpr std::uint64_t kPatienceMs = 30000;
+
+std::vector<std::string> Components(const std::string& path) {
+  std::vector<std::string> parts;
+  std::size_t start = 0;
+  for (;;) {
+    const auto slash = path.find('\\', start);
+    parts.push_back(path.substr(start, slash == std::string::npos ? slash : slash - start));
+    if (slash == std::string::npos) return parts;
+    start = slash + 1;
+  }
+}
+
+bool SameIgnoringCase(const std::string& a, const std::string& b) {
+  return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+    return std::tolower(static_cast<unsigned char>(x)) ==
+           std::tolower(static_cast<unsigned char>(y));
+  });
+}
+
+// At most eight characters, a dot and three more; no blanks.
+bool IsEightDotThree(const std::string& name) {
+  const auto dot = name.find('.');
+  const std::size_t stem = dot == std::string::npos ? name.size() : dot;
+  const std::size_t extension = dot == std::string::npos ? 0 : name.size() - dot - 1;
+  return !name.empty() && stem <= 8 && extension <= 3 && name.find(' ') == std::string::npos &&
+         std::count(name.begin(), name.end(), '.') <= 1;
+}
+
+// The short form keeps every component that already fits 8.3 and shortens the others.
+void ExpectShortFormOf(const std::string& shortPath, const std::string& longPath) {
+  EXPECT_EQ(shortPath.find(' '), std::string::npos) << shortPath;
+  const auto shortParts = Components(shortPath);
+  const auto longParts = Components(longPath);
+  ASSERT_EQ(shortParts.size(), longParts.size()) << shortPath << " for " << longPath;
+  for (std::size_t i = 0; i < shortParts.size(); ++i) {
+    EXPECT_TRUE(SameIgnoringCase(shortParts[i], longParts[i]) || IsEightDotThree(shortParts[i]))
+        << shortParts[i] << " for " << longParts[i];
+  }
+}
+
+// Ends a program that a failed test left running.
+class ProcessGuard {
+ public:
+  explicit ProcessGuard(platform::IProcess& process) : process_(process) {}
+  ~ProcessGuard() {
+    if (process_.ExitCode() == kStillActive) process_.Terminate(1);
+  }
+  ProcessGuard(const ProcessGuard&) = delete;
+  ProcessGuard& operator=(const ProcessGuard&) = delete;
+
+ private:
+  platform::IProcess& process_;
+};
+
+class ShellContract : public testing::Test {
+ protected:
+  void SetUp() override { platform_ = contract::MakeContractPlatform(); }
+
+  platform::IShell& shell() { return platform_->services().shell; }
+  platform::IEventLoop& events() { return platform_->services().events; }
+
+  std::string ExitWith(std::uint32_t code, std::uint32_t milliseconds) {
+    return "\"" + platform_->ExitWithProgram() + "\" " + std::to_string(code) + " " +
+           std::to_string(milliseconds);
+  }
+
+  // Waits the way the encoder's caller does: block until something happens, pump, look again.
+  std::uint32_t WaitForExit(platform::IProcess& process) {
+    const std::uint64_t start = events().TickCount();
+    std::uint32_t code = process.ExitCode();
+    while (code == kStillActive && events().TickCount() - start < kPatienceMs) {
+      process.WaitForExitOrEvent(250);
+      events().DoEvents();
+      code = process.ExitCode();
+    }
+    return code;
+  }
+
+  int ErrorNumberOf(const std::string& commandLine) {
+    try {
+      shell().StartHidden(commandLine);
+    } catch (const Error& error) {
+      EXPECT_EQ(error.description(), ClassicDescription(error.number()));
+      return error.number();
+    }
+    return 0;
+  }
+
+  std::string Path(const std::string& relative) {
+    return platform_->ScratchFolder() + "\\" + relative;
+  }
+
+  std::unique_ptr<contract::ContractPlatform> platform_;
+};
+
+TEST_F(ShellContract, AStartedProgramIsOpenedWaitedForAndGivesItsExitCode) {
+  for (const std::uint32_t code : {42u, 0u}) {
+    const std::uint32_t id = shell().StartHidden(ExitWith(code, 400));
+    EXPECT_NE(id, 0u);
+    const auto process = shell().OpenProcess(id);
+    ASSERT_NE(process, nullptr) << "process " << id;
+    const ProcessGuard guard(*process);
+    EXPECT_EQ(WaitForExit(*process), code);
+    EXPECT_EQ(process->ExitCode(), code);  // and stays so
+  }
+}
+
+TEST_F(ShellContract, TerminateEndsALongRunningProgramWithTheGivenCode) {
+  const auto process = shell().OpenProcess(shell().StartHidden(ExitWith(5, 120000)));
+  ASSERT_NE(process, nullptr);
+  const ProcessGuard guard(*process);
+  EXPECT_EQ(process->ExitCode(), kStillActive);
+  process->WaitForExitOrEvent(0);  // a zero timeout only looks
+  EXPECT_EQ(process->ExitCode(), kStillActive);
+  process->Terminate(9);
+  EXPECT_EQ(WaitForExit(*process), 9u);
+}
+
+TEST_F(ShellContract, AMissingProgramRaisesFileNotFound) {
+  EXPECT_EQ(ErrorNumberOf("\"" + Path("missing.exe") + "\" 1 1"), errnum::kFileNotFound);
+  EXPECT_EQ(ErrorNumberOf(Path("missing.exe")), errnum::kFileNotFound);
+}
+
+TEST_F(ShellContract, OpeningAProcessThatDoesNotExistGivesNull) {
+  EXPECT_EQ(shell().OpenProcess(0xFFFFFFF0u), nullptr);
+}
+
+TEST_F(ShellContract, TheShortPathOfAFolderWithBlanksHasNone) {
+  const std::string folder = Path("Voice Mail Folder");
+  platform_->CreateFolder(folder);
+  const auto shortFolder = shell().ShortPath(folder);
+  ASSERT_TRUE(shortFolder.has_value());
+  ExpectShortFormOf(*shortFolder, folder);
+
+  // A file in the folder has the folder's short form as its prefix.
+  const std::string file = folder + "\\Message One.wav";
+  platform_->WriteFile(file, "RIFF");
+  const auto shortFile = shell().ShortPath(file);
+  ASSERT_TRUE(shortFile.has_value());
+  ExpectShortFormOf(*shortFile, file);
+  EXPECT_EQ(shortFile->rfind(*shortFolder + "\\", 0), 0u) << *shortFile;
+}
+
+TEST_F(ShellContract, AMissingPathHasNoShortPath) {
+  EXPECT_EQ(shell().ShortPath(Path("no such folder") + "\\Message.wav"), std::nullopt);
+  EXPECT_EQ(shell().ShortPath(Path("missing.wav")), std::nullopt);
+  EXPECT_EQ(shell().ShortPath(""), std::nullopt);
+}
+
+TEST_F(ShellContract, AShortPathIsFoundForALongPath) {
+  std::string folder = platform_->ScratchFolder();
+  while (folder.size() <= 164) folder += "\\Recorded Voice Messages Of The Day";
+  platform_->CreateFolder(folder);
+  const std::string file = folder + "\\Voice Message Number 1.wav";
+  platform_->WriteFile(file, "RIFF");
+  ASSERT_GT(file.size(), 164u);
+
+  const auto shortFile = shell().ShortPath(file);
+  ASSERT_TRUE(shortFile.has_value()) << file;
+  ExpectShortFormOf(*shortFile, file);
+  EXPECT_LT(shortFile->size(), file.size());
+  const auto shortFolder = shell().ShortPath(folder);
+  ASSERT_TRUE(shortFolder.has_value());
+  EXPECT_EQ(shortFile->rfind(*shortFolder + "\\", 0), 0u) << *shortFile;
+}
+
+}  // namespace
+}  // namespace voxtrel

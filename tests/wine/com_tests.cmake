@@ -1,0 +1,34 @@
+# voxtrel.dll under Wine. com.register runs regsvr32 (per user) and copies the class keys to
+# HKLM, which Wine 8 needs; every COM test requires it. The tests share the add-in's folder
+# (Temp.wav, the MP3s) and c:\debug.log with each other and with the recording tests.
+set(voxtrel_dll $<TARGET_FILE:voxtrel>)
+
+add_test(NAME com.register
+         COMMAND bash ${PROJECT_SOURCE_DIR}/scripts/register-dll-under-wine.sh ${voxtrel_dll})
+set_tests_properties(com.register PROPERTIES
+  FIXTURES_SETUP voxtrel_com RESOURCE_LOCK addin_folder TIMEOUT 120)
+
+voxtrel_add_gtest(com_client_test
+  SOURCES wine/com_client_test.cpp
+  LIBRARIES voxtrel_com_testing
+  PROPERTIES FIXTURES_REQUIRED voxtrel_com RESOURCE_LOCK addin_folder)
+add_dependencies(com_client_test voxtrel)
+if(TARGET Wav2Mp3)
+  add_dependencies(com_client_test Wav2Mp3)
+endif()
+
+# A script session as cscript runs it; cscript exits 0 even after a script error, so the
+# runner checks the script's own result file.
+set(vbscript_mp3 ${CMAKE_BINARY_DIR}/bin/vbscript_session.mp3)
+add_test(NAME vbscript.voxtrel_session
+         COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/wine/vbscript/run_vbscript_test.sh
+                 ${CMAKE_CURRENT_SOURCE_DIR}/wine/vbscript/voxtrel_session.vbs ${vbscript_mp3})
+set_tests_properties(vbscript.voxtrel_session PROPERTIES
+  FIXTURES_REQUIRED voxtrel_com FIXTURES_SETUP vbscript_mp3 RESOURCE_LOCK addin_folder
+  TIMEOUT 300)
+
+# The MP3 made under Wine, decoded by the host's own LAME.
+add_test(NAME vbscript.mp3_decodes_natively
+         COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/wine/vbscript/check_mp3.sh ${vbscript_mp3})
+set_tests_properties(vbscript.mp3_decodes_natively PROPERTIES
+  FIXTURES_REQUIRED vbscript_mp3 TIMEOUT 60)

@@ -1,0 +1,122 @@
+// A user's windowed session with the real recorder, level display, encoder and player under
+// Wine: the harness feeds speech to the capture device.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "audio/audio.h"
+#include "host/mod_trace_write.h"
+#include "host/registry.h"
+#include "win32/win32_platform.h"
+
+namespace voxtrel {
+namespace {
+
+constexpr std::uint64_t kPatienceMs = 120000;
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(file), {});
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::size_t at = 0;
+  while (at < text.size()) {
+    const std::size_t end = text.find("\r\n", at);
+    lines.push_back(text.substr(at, end - at));
+    at = end + 2;
+  }
+  return lines;
+}
+
+class RecordingSession : public testing::Test {
+ protected:
+  void SetUp() override {
+    folder_ = ports().system.AppPath();
+    log_ = folder_ + "\\recording-session.log";
+    Registry::SetValue(platform::kHkeyCurrentUser, Registry::kSettingsKey, "AQ",
+                       classic::Variant("1"));
+    modTraceWrite::TraceOpen(log_);
+  }
+
+  const platform::Services& ports() { return platform_.services(); }
+
+  bool PumpUntil(const std::function<bool()>& done) {
+    const std::uint64_t start = ports().events.TickCount();
+    while (!done()) {
+      if (ports().events.TickCount() - start > kPatienceMs) return false;
+      ports().events.WaitForEvents(100);
+      ports().events.DoEvents();
+    }
+    return true;
+  }
+
+  // A click the user makes `ms` from now, delivered by the event loop like a real one.
+  std::unique_ptr<platform::ITimer> ClickAfter(std::uint32_t ms, std::function<void()> click) {
+    auto self = std::make_shared<platform::ITimer*>(nullptr);
+    auto timer = ports().events.CreateTimer([self, click] {
+      (*self)->SetEnabled(false);  // one click only
+      click();
+    });
+    *self = timer.get();
+    timer->SetInterval(ms);
+    timer->SetEnabled(true);
+    return timer;
+  }
+
+  win32::Win32Platform platform_;
+  std::string folder_;
+  std::string log_;
+  std::vector<std::unique_ptr<platform::ITimer>> clicks_;
+};
+
+TEST_F(RecordingSession, RecordStopAndPlayBackAVoiceMessage) {
+  Audio audio;
+  audio.Record();
+  EXPECT_TRUE(audio.form().Visible());
+  clicks_.push_back(ClickAfter(2500, [&] { audio.Record(); }));
+  ASSERT_TRUE(PumpUntil([&] { return audio.bFinishedRecording; }));
+
+  const std::vector<std::string> trace = Lines(ReadFile(log_));
+  ASSERT_EQ(trace.size(), 12u) << ReadFile(log_);
+  EXPECT_EQ(trace[0].rfind("TraceWrite " + log_ + ", ", 0), 0u);
+  const std::vector<std::string> steps(trace.begin() + 1, trace.end());
+  const std::string shell = "SHELL: " + folder_ +
+                            "\\Wav2Mp3.exe -s 11025 -m m -a --quiet --tt \"\" -p -o ";
+  EXPECT_EQ(steps[0], "Audio Created!");
+  EXPECT_EQ(steps[1], "Audio.Record: Init");
+  EXPECT_EQ(steps[2], "#");
+  EXPECT_EQ(steps[3], "Audio.Record: Init");
+  EXPECT_EQ(steps[4], "Audio.Record: Stopping");
+  EXPECT_EQ(steps[5], "Audio.Record: Saved Temp.Wav");
+  EXPECT_EQ(steps[6], "Audio.Record: Temp.Wav Exists");
+  EXPECT_EQ(steps[7].rfind(shell, 0), 0u) << steps[7];
+  EXPECT_EQ(steps[8], "Audio.SaveWaveFile: Voxtrel.mp3 Exists");
+  EXPECT_EQ(steps[9], "Audio.Record: Make MP3 (SaveWaveFile)");
+  EXPECT_EQ(steps[10], "Audio.Record: FinishedRecording");
+
+  const std::string mp3 = ReadFile(audio.fileName());
+  // About three seconds of speech at 11025 Hz: kilobytes of MPEG audio frames.
+  EXPECT_GT(mp3.size(), 4000u);
+  EXPECT_EQ(ReadFile(folder_ + "\\Temp.wav"), "");
+  EXPECT_FALSE(audio.form().Loaded());
+
+  int finished = 0;
+  const auto connection = audio.finishedPlayingEvent.Connect([&] { ++finished; });
+  audio.Play();
+  EXPECT_FALSE(audio.bFinishedPlaying);
+  ASSERT_TRUE(PumpUntil([&] { return finished > 0; }));
+  clicks_.push_back(ClickAfter(1000, [] {}));
+  PumpUntil([&] { return !clicks_.back()->Enabled(); });
+  EXPECT_EQ(finished, 1);
+  EXPECT_TRUE(audio.bFinishedPlaying);
+  EXPECT_EQ(audio.waveInHandle(), 0u);
+}
+
+}  // namespace
+}  // namespace voxtrel
