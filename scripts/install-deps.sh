@@ -9,6 +9,12 @@ packages=(
   # The encoder: libmp3lame natively; lame's source and make for the mingw builds of it
   # (scripts/build-lame-mingw.sh); spoken samples for its tests and benchmark.
   libmp3lame-dev dpkg-dev make espeak-ng
+  # The COM server: its type library is patched after widl (python3); the MP3s made under
+  # Wine are decoded and measured natively (lame, sox) and their ID3 title read (python3).
+  python3 lame sox
+  # Real audio under Wine: a PulseAudio null sink fed with speech (paplay, pactl) as the
+  # capture device, and MCI's mpegvideo playback of MP3s through GStreamer.
+  pulseaudio pulseaudio-utils gstreamer1.0-plugins-base gstreamer1.0-plugins-good
 )
 
 missing=()

@@ -65,6 +65,8 @@ the lazy dog. Please call me back this afternoon about the meeting on Thursday. 
 # a PulseAudio null sink whose monitor is the default source, fed with looping speech.
 start_audio() {
   local pulse=$scratch/pulse
+  # A server left by a harness whose display died holds the pid file in $XDG_RUNTIME_DIR.
+  pulseaudio --kill >/dev/null 2>&1 || true
   rm -f "$pulse/native"
   cat >"$pulse/default.pa" <<EOF
 load-module module-native-protocol-unix auth-anonymous=1 socket=$pulse/native srbchannel=no
@@ -101,7 +103,11 @@ start() {
   if [[ ! -f $WINEPREFIX/system.reg ]]; then
     echo "wine-harness: preparing a Wine prefix in $WINEPREFIX" >&2
   fi
-  wine wineboot -i >/dev/null 2>&1
+  # A plain boot: "wineboot -i" starts a second services.exe, and with two service managers
+  # RpcSs fails to start, stalling every desktop start (explorer.exe) for 10 s.
+  wine wineboot >/dev/null 2>&1
+  # Xvfb has no window manager; unmanaged windows hide at once instead of after a 2 s wait.
+  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
 }
 
 stop() {

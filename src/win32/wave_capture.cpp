@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <system_error>
 
 #include "common/error.h"
 #include "win32/multimedia_errors.h"
@@ -35,6 +36,7 @@ WaveCapture::WaveCapture(const WAVEFORMATEX& format)
   const DWORD bytes = BufferBytes(format);
   memory_.assign(kBufferCount, std::vector<std::uint8_t>(bytes));
   headers_.assign(kBufferCount, WAVEHDR{});
+  queued_.assign(kBufferCount, false);
   for (int i = 0; i < kBufferCount; ++i) {
     WAVEHDR& header = headers_[i];
     header.lpData = reinterpret_cast<LPSTR>(memory_[i].data());
@@ -47,12 +49,18 @@ WaveCapture::WaveCapture(const WAVEFORMATEX& format)
       Release();
       throw WaveInError(result);
     }
+    queued_[i] = true;
   }
   if (const MMRESULT started = waveInStart(device_.get()); started != MMSYSERR_NOERROR) {
     Release();
     throw WaveInError(started);
   }
-  worker_ = std::thread(&WaveCapture::Run, this);
+  try {
+    worker_ = std::thread(&WaveCapture::Run, this);
+  } catch (const std::system_error&) {
+    Release();
+    throw Error(7, kMultimediaSource);
+  }
 }
 
 WaveCapture::~WaveCapture() {
@@ -98,22 +106,27 @@ void WaveCapture::Run() noexcept {
 }
 
 void WaveCapture::Harvest(bool requeue) {
-  for (std::size_t count = 0; count < headers_.size() && IsDone(headers_[next_]); ++count) {
+  for (std::size_t count = 0; count < headers_.size(); ++count) {
     WAVEHDR& header = headers_[next_];
-    if (!paused_.load() && !failed_.load()) {
-      try {
-        const auto* data = reinterpret_cast<const std::uint8_t*>(header.lpData);
-        std::lock_guard lock(mutex_);
-        captured_.insert(captured_.end(), data, data + header.dwBytesRecorded);
-      } catch (...) {
-        failed_.store(true);  // nothing may leave the worker; Finish reports it
-      }
-    }
-    if (requeue) {
-      header.dwBytesRecorded = 0;
-      waveInAddBuffer(device_.get(), &header, sizeof(WAVEHDR));
+    // A buffer the device refused to take back is skipped, so the others still come in.
+    if (queued_[next_]) {
+      if (!IsDone(header)) break;
+      Append(header);
+      queued_[next_] =
+          requeue && waveInAddBuffer(device_.get(), &header, sizeof(WAVEHDR)) == MMSYSERR_NOERROR;
     }
     next_ = (next_ + 1) % headers_.size();
+  }
+}
+
+void WaveCapture::Append(const WAVEHDR& header) {
+  if (paused_.load() || failed_.load()) return;
+  try {
+    const auto* data = reinterpret_cast<const std::uint8_t*>(header.lpData);
+    std::lock_guard lock(mutex_);
+    captured_.insert(captured_.end(), data, data + header.dwBytesRecorded);
+  } catch (...) {
+    failed_.store(true);  // nothing may leave the worker; Finish reports it
   }
 }
 

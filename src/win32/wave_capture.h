@@ -42,6 +42,7 @@ class WaveCapture {
  private:
   void Run() noexcept;
   void Harvest(bool requeue);
+  void Append(const WAVEHDR& header);
   void StopWorker();
   void Release();
 
@@ -49,6 +50,7 @@ class WaveCapture {
   UniqueHandle stopEvent_;
   std::vector<std::vector<std::uint8_t>> memory_;
   std::vector<WAVEHDR> headers_;
+  std::vector<bool> queued_;
   // Declared after the buffers and their headers, so it closes before they go.
   UniqueWaveIn device_;
   std::size_t next_ = 0;  // buffers come back in queue order

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -55,13 +56,13 @@ class ComClient : public testing::Test {
   }
 
   // Records from the fed capture device into `mp3`: start, a pumped wait, stop and encode.
-  void Record(const std::string& mp3) {
+  void Record(const std::string& mp3, std::uint32_t milliseconds = kRecordingMs) {
     std::error_code ignored;
     fs::remove(mp3, ignored);
     ASSERT_TRUE(client_->SetFileName(mp3).ok());
     const ComResult started = client_->RecordMp3(std::nullopt);
     ASSERT_TRUE(started.ok()) << Describe(started);
-    PumpMessagesFor(kRecordingMs);
+    PumpMessagesFor(milliseconds);
     const ComResult stopped = client_->RecordMp3(std::string(kTitle));
     ASSERT_TRUE(stopped.ok()) << Describe(stopped);
   }
@@ -71,7 +72,9 @@ class ComClient : public testing::Test {
 };
 
 TEST_F(ComClient, FileNameRoundTripsEarlyAndLateBound) {
-  const std::string path = "C:\\Voice mail\\Nachricht f\xC3\xBCr Gr\xC3\xBC\xC3\x9F" "e.mp3";
+  const std::string path =
+      "C:\\Voice mail\\Nachricht f\xC3\xBCr Gr\xC3\xBC\xC3\x9F"
+      "e.mp3";
   ASSERT_TRUE(client_->SetFileName(path).ok());
   std::string read;
   ASSERT_TRUE(client_->GetFileName(read).ok());
@@ -130,8 +133,8 @@ TEST_F(ComClient, RecordsAnMp3AndRaisesFinishedPlayingOncePerPlayback) {
   ASSERT_TRUE(client_->Advise().ok());
   // To its end: one event.
   ASSERT_TRUE(client_->PlayMp3().ok());
-  EXPECT_TRUE(PumpMessagesUntil([&] { return client_->finishedPlayingCount() > 0; },
-                                kPlaybackPatienceMs))
+  EXPECT_TRUE(
+      PumpMessagesUntil([&] { return client_->finishedPlayingCount() > 0; }, kPlaybackPatienceMs))
       << "finishedPlaying never came";
   PumpMessagesFor(1000);
   EXPECT_EQ(client_->finishedPlayingCount(), 1);
@@ -154,6 +157,25 @@ TEST_F(ComClient, RecordsAnMp3AndRaisesFinishedPlayingOncePerPlayback) {
   }
 }
 
+// A script's event handler may drop the object ("Set recorder = Nothing") while the core is
+// still raising the event: the object ends, the core only once its call has returned.
+TEST_F(ComClient, ASinkMayReleaseTheObjectFromTheEvent) {
+  const std::string mp3 = AddinFile("com_client_release.mp3");
+  Record(mp3, 1500);
+  ASSERT_TRUE(client_->Advise().ok());
+  client_->ReleaseObjectOnFinishedPlaying();
+  ASSERT_TRUE(client_->PlayMp3().ok());
+  EXPECT_TRUE(PumpMessagesUntil([&] { return !client_->HoldsObject(); }, kPlaybackPatienceMs));
+  PumpMessagesFor(500);
+  EXPECT_EQ(client_->finishedPlayingCount(), 1);
+
+  // The thread goes on serving new objects.
+  std::unique_ptr<VoxtrelInstClient> next;
+  ASSERT_TRUE(VoxtrelInstClient::Create(next).ok());
+  std::string read;
+  EXPECT_TRUE(next->GetFileName(read).ok());
+}
+
 TEST_F(ComClient, ScriptsRecordWithTheDefaultTagAndByReference) {
   const std::string mp3 = AddinFile("com_client_late.mp3");
   std::error_code ignored;
@@ -170,10 +192,47 @@ TEST_F(ComClient, ScriptsRecordWithTheDefaultTagAndByReference) {
   EXPECT_NE(bytes.find("Late bound"), std::string::npos);
 }
 
+// An environment variable set for this process while it lives; this test program runs one
+// test per process, so nothing else sees it.
+class ScopedEnvironment {
+ public:
+  ScopedEnvironment(const char* name, const char* value) : name_(name) {
+    if (const char* old = std::getenv(name)) old_ = old;
+    _putenv_s(name, value);
+  }
+  ~ScopedEnvironment() { _putenv_s(name_.c_str(), old_.c_str()); }
+  ScopedEnvironment(const ScopedEnvironment&) = delete;
+  ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
+
+ private:
+  std::string name_;
+  std::string old_;
+};
+
+TEST(ComCreation, FailsWithTheFileErrorWhenNoTraceLogCanBeMade) {
+  // A folder where the log should be, and a temporary folder that does not exist for the
+  // fallback log: no log at all.
+  const fs::path log = "c:\\debug.log";
+  std::error_code ignored;
+  fs::remove(log, ignored);
+  ASSERT_TRUE(fs::create_directory(log));
+  {
+    const ScopedEnvironment tmp("TMP", "C:\\no such folder");
+    const ScopedEnvironment temp("TEMP", "C:\\no such folder");
+    ComApartment apartment;
+    std::unique_ptr<VoxtrelInstClient> client;
+    const ComResult created = VoxtrelInstClient::Create(client);
+    constexpr std::uint32_t kPathNotFound = 0x800A0000 + 76;
+    EXPECT_EQ(created.hresult, kPathNotFound) << Describe(created);
+    EXPECT_EQ(created.description, "Path not found");
+    EXPECT_EQ(client, nullptr);
+  }
+  fs::remove(log, ignored);
+}
+
 TEST(ComTypeLibrary, PublishesTheRecorderAsDocumented) {
   win32::testing::TypeLibraryFacts facts;
-  const ComResult loaded =
-      win32::testing::DescribeTypeLibrary(AddinFile("voxtrel.dll"), facts);
+  const ComResult loaded = win32::testing::DescribeTypeLibrary(AddinFile("voxtrel.dll"), facts);
   ASSERT_TRUE(loaded.ok()) << Describe(loaded);
   const auto ids = win32::testing::PublishedIds();
   EXPECT_EQ(facts.name, "Voxtrel");
@@ -182,15 +241,17 @@ TEST(ComTypeLibrary, PublishesTheRecorderAsDocumented) {
   EXPECT_EQ(facts.major, 1);
   EXPECT_EQ(facts.minor, 0);
 
-  constexpr int kDispatch = 4;         // TKIND_DISPATCH
-  constexpr int kCoclass = 5;          // TKIND_COCLASS
+  constexpr int kDispatch = 4;  // TKIND_DISPATCH
+  constexpr int kCoclass = 5;   // TKIND_COCLASS
   constexpr std::uint16_t kHidden = 0x10, kDual = 0x40, kNonExtensible = 0x80,
                           kOleAutomation = 0x100, kCanCreate = 0x2;
   EXPECT_EQ(facts.dispatch.name, "_VoxtrelInst");
   EXPECT_EQ(facts.dispatch.guid, ids.defaultInterface);
   EXPECT_EQ(facts.dispatch.kind, kDispatch);
-  const std::uint16_t interfaceFlags = kHidden | kDual | kNonExtensible | kOleAutomation;
+  const std::uint16_t interfaceFlags = kHidden | kDual | kNonExtensible;
   EXPECT_EQ(facts.dispatch.flags & interfaceFlags, interfaceFlags);
+  // The vtable half carries [oleautomation].
+  EXPECT_EQ(facts.vtable.flags & kOleAutomation, kOleAutomation);
 
   struct Expected {
     const char* name;
@@ -235,7 +296,8 @@ TEST(ComTypeLibrary, PublishesTheRecorderAsDocumented) {
   EXPECT_EQ(facts.coclass.guid, ids.clsid);
   EXPECT_EQ(facts.coclass.kind, kCoclass);
   EXPECT_EQ(facts.coclass.flags & kCanCreate, kCanCreate);
-  EXPECT_EQ(facts.coclass.implemented, (std::vector<std::string>{ids.defaultInterface, ids.events}));
+  EXPECT_EQ(facts.coclass.implemented,
+            (std::vector<std::string>{ids.defaultInterface, ids.events}));
   EXPECT_EQ(facts.coclass.implementedFlags, (std::vector<int>{kDefault, kDefault | kSource}));
 }
 

@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "audio/audio.h"
+#include "win32/com/deferred_release.h"
 #include "win32/com/optional_bstr_argument.h"
 #include "win32/com/snapshot_enumerator.h"
 #include "win32/com/thread_platform.h"
@@ -42,7 +43,7 @@ VoxtrelInstObject::VoxtrelInstObject(std::shared_ptr<voxtrel::VoxtrelInst> core,
     : core_(std::move(core)),
       infos_(std::move(infos)),
       finishedPlaying_(*this, DIID___VoxtrelInst) {
-  coreEvents_ = core_->finishedPlaying.Connect([this] { finishedPlaying_.Fire(kFinishedPlaying); });
+  coreEvents_ = core_->finishedPlaying.Connect([this] { RaiseFinishedPlaying(); });
 }
 
 VoxtrelInstObject::~VoxtrelInstObject() {
@@ -50,15 +51,29 @@ VoxtrelInstObject::~VoxtrelInstObject() {
   ReleaseCore();
 }
 
+void VoxtrelInstObject::RaiseFinishedPlaying() noexcept {
+  // A sink may let go of the last reference; the object then dies in Release below, still
+  // inside the core's call, and must not take the core with it.
+  AddRef();
+  ++raising_;
+  finishedPlaying_.Fire(kFinishedPlaying);
+  if (Release() == 0) return;
+  --raising_;
+}
+
 void VoxtrelInstObject::ReleaseCore() noexcept {
   try {
-    // Still holding the core while its audio object lets go of it: the core then ends here,
-    // not inside its own call.
+    // Still holding the core while its audio object lets go of it, so the core ends when this
+    // reference goes, not inside its own call.
     core_->ClientReleased();
   } catch (...) {
     // The core ends anyway when the last reference goes.
   }
-  core_.reset();
+  if (raising_ > 0) {
+    ReleaseWhenIdle(std::move(core_));
+  } else {
+    core_.reset();
+  }
 }
 
 template <typename Body>

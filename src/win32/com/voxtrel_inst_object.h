@@ -65,6 +65,7 @@ class VoxtrelInstObject final : public _VoxtrelInst,
 
   template <typename Body>
   HRESULT CallCore(Body&& body) noexcept;
+  void RaiseFinishedPlaying() noexcept;
   void ReleaseCore() noexcept;
 
   ObjectRefCount refs_;
@@ -72,6 +73,8 @@ class VoxtrelInstObject final : public _VoxtrelInst,
   RecorderTypeInfos infos_;
   DispatchConnectionPoint finishedPlaying_;
   Event<>::Connection coreEvents_;
+  // How deep the core is on the stack raising an event to this object's sinks.
+  int raising_ = 0;
   // The failure of the call running inside Invoke, for the EXCEPINFO.
   std::optional<AutomationError> lastError_;
 };

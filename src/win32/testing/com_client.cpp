@@ -73,6 +73,7 @@ class FinishedPlayingSink final : public IDispatch {
   FinishedPlayingSink() = default;
 
   int count() const { return count_; }
+  void OnEvent(std::function<void()> handler) { handler_ = std::move(handler); }
 
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
     if (out == nullptr) return E_POINTER;
@@ -105,6 +106,7 @@ class FinishedPlayingSink final : public IDispatch {
     if (id != kFinishedPlaying) return DISP_E_MEMBERNOTFOUND;
     if (parameters == nullptr || parameters->cArgs != 0) return DISP_E_BADPARAMCOUNT;
     ++count_;
+    if (handler_) std::exchange(handler_, nullptr)();
     return S_OK;
   }
 
@@ -113,6 +115,7 @@ class FinishedPlayingSink final : public IDispatch {
 
   ULONG references_ = 1;
   int count_ = 0;
+  std::function<void()> handler_;
 };
 #pragma GCC diagnostic pop
 
@@ -224,6 +227,9 @@ VoxtrelInstClient::VoxtrelInstClient(std::unique_ptr<State> state) : state_(std:
 
 VoxtrelInstClient::~VoxtrelInstClient() {
   if (state_->cookie != 0) Unadvise();
+  // Released before the sink, which the object may still call while it ends.
+  state_->point.reset();
+  state_->object.reset();
 }
 
 ComResult VoxtrelInstClient::Create(std::unique_ptr<VoxtrelInstClient>& client) {
@@ -322,6 +328,21 @@ ComResult VoxtrelInstClient::Unadvise() {
 
 int VoxtrelInstClient::finishedPlayingCount() const {
   return state_->sink ? state_->sink->count() : 0;
+}
+
+void VoxtrelInstClient::ReleaseObjectOnFinishedPlaying() {
+  if (!state_->sink) return;
+  State* state = state_.get();
+  state_->sink->OnEvent([state] {
+    if (state->point) state->point->Unadvise(state->cookie);
+    state->cookie = 0;
+    state->point.reset();
+    state->object.reset();
+  });
+}
+
+bool VoxtrelInstClient::HoldsObject() const {
+  return static_cast<bool>(state_->object);
 }
 
 int VoxtrelInstClient::ConnectionCount() const {

@@ -65,6 +65,10 @@ class VoxtrelInstClient {
   ComResult Advise();
   ComResult Unadvise();
   int finishedPlayingCount() const;
+  // On the next finishedPlaying the sink lets go of everything, as a script does with
+  // "Set recorder = Nothing" in its event handler: unadvise, then release the object.
+  void ReleaseObjectOnFinishedPlaying();
+  bool HoldsObject() const;
   // Connections as EnumConnections lists them; -1 when the call fails.
   int ConnectionCount() const;
   // The default source interface IProvideClassInfo2 names, as "{...}" text.

@@ -27,7 +27,7 @@ Function ErrText()
   ErrText = "Err " & Hex(Err.Number) & " " & Err.Source & ": " & Err.Description
 End Function
 
- WScript.Sleep where the host has it; Wine's cscript does not, so there a wait on the clock.
+' WScript.Sleep where the host has it; Wine's cscript does not, so there a wait on the clock.
 Sub Pause(seconds)
   Dim started
   On Error Resume Next
