@@ -32,18 +32,6 @@ quietly() { "$@" >>"$log" 2>&1; }
 
 step "Installing the packages it needs (apt-get; only what is missing)"
 quietly bash scripts/install-deps.sh || fail "installing packages"
-# The harness's sound server and sample, and MCI's MP3 playback under Wine.
-extras=(pulseaudio pulseaudio-utils espeak-ng sox gstreamer1.0-plugins-base
-  gstreamer1.0-plugins-good)
-missing=()
-for package in "${extras[@]}"; do
-  dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' ||
-    missing+=("$package")
-done
-if ((${#missing[@]})); then
-  quietly env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
-    "${missing[@]}" || fail "installing ${missing[*]}"
-fi
 
 step "Building libmp3lame for Windows (once; about 15 s)"
 quietly bash scripts/build-lame-mingw.sh x86_64-w64-mingw32 || fail "building libmp3lame"

@@ -20,7 +20,8 @@ marker=VOXTREL-TEST-END
 
 wine_env() {
   export WINEPREFIX=$scratch/prefix WINEARCH=win64 WINEDEBUG=${WINEDEBUG:--all}
-  export WINEDLLOVERRIDES="mscoree=d;mshtml=d;winemenubuilder.exe=d"
+  # Without winedbg a crash ends the program at once instead of hanging until a timeout.
+  export WINEDLLOVERRIDES="mscoree=d;mshtml=d;winemenubuilder.exe=d;winedbg.exe=d"
   export HOME=$scratch/home XDG_RUNTIME_DIR=$scratch/run
   export XDG_CONFIG_HOME=$scratch/config XDG_CACHE_HOME=$scratch/cache
   # Set even without a sound server, so libpulse does not start one of its own.

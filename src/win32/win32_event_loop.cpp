@@ -4,6 +4,8 @@
 #include <stdexcept>
 #include <utility>
 
+extern "C" IMAGE_DOS_HEADER __ImageBase;
+
 namespace voxtrel::win32 {
 namespace {
 
@@ -11,10 +13,15 @@ constexpr wchar_t kWindowClass[] = L"VoxtrelEventLoop";
 // Bounds one pump, so a flood of messages cannot keep DoEvents from returning.
 constexpr int kMaxMessagesPerPump = 1000;
 
+// The module holding the window procedure: the add-in DLL inside Outlook, not Outlook.exe.
+HINSTANCE ThisModule() {
+  return reinterpret_cast<HINSTANCE>(&__ImageBase);
+}
+
 ATOM RegisterWindowClass(WNDPROC procedure) {
   WNDCLASSW windowClass{};
   windowClass.lpfnWndProc = procedure;
-  windowClass.hInstance = GetModuleHandleW(nullptr);
+  windowClass.hInstance = ThisModule();
   windowClass.lpszClassName = kWindowClass;
   const ATOM atom = RegisterClassW(&windowClass);
   return atom != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS ? 1 : 0;
@@ -58,7 +65,7 @@ Win32EventLoop::Win32EventLoop() {
     throw std::runtime_error("cannot register the event loop's window class");
   }
   window_ = CreateWindowExW(0, kWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                            GetModuleHandleW(nullptr), nullptr);
+                            ThisModule(), nullptr);
   if (window_ == nullptr) throw std::runtime_error("cannot create the event loop's window");
   SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
 }
@@ -66,6 +73,8 @@ Win32EventLoop::Win32EventLoop() {
 Win32EventLoop::~Win32EventLoop() {
   for (const auto& [id, state] : timers_) KillTimer(window_, id);
   DestroyWindow(window_);
+  // A DLL's classes outlive it unless it unregisters them; this fails while others remain.
+  UnregisterClassW(kWindowClass, ThisModule());
 }
 
 std::unique_ptr<platform::ITimer> Win32EventLoop::CreateTimer(std::function<void()> handler) {

@@ -174,27 +174,27 @@ RunResult RunCommandLine(const std::string& arguments) {
 
 }  // namespace
 
-Bytes MakeWav(const WavSpec& spec, std::size_t frames, const SampleFn& sample) {
-  const int block = spec.channels * spec.bits / 8;
+Bytes MakeWav(const WavSpec& layout, std::size_t frames, const SampleFn& sample) {
+  const int block = layout.channels * layout.bits / 8;
   Bytes format;
-  PutLe(format, spec.extensible ? 0xFFFE : 1, 2);
-  PutLe(format, static_cast<std::uint32_t>(spec.channels), 2);
-  PutLe(format, static_cast<std::uint32_t>(spec.rate), 4);
-  PutLe(format, static_cast<std::uint32_t>(spec.rate * block), 4);
+  PutLe(format, layout.extensible ? 0xFFFE : 1, 2);
+  PutLe(format, static_cast<std::uint32_t>(layout.channels), 2);
+  PutLe(format, static_cast<std::uint32_t>(layout.rate), 4);
+  PutLe(format, static_cast<std::uint32_t>(layout.rate * block), 4);
   PutLe(format, static_cast<std::uint32_t>(block), 2);
-  PutLe(format, static_cast<std::uint32_t>(spec.bits), 2);
-  if (spec.extensible) {
+  PutLe(format, static_cast<std::uint32_t>(layout.bits), 2);
+  if (layout.extensible) {
     PutLe(format, 22, 2);
-    PutLe(format, static_cast<std::uint32_t>(spec.bits), 2);
-    PutLe(format, spec.channels == 1 ? 4 : 3, 4);
+    PutLe(format, static_cast<std::uint32_t>(layout.bits), 2);
+    PutLe(format, layout.channels == 1 ? 4 : 3, 4);
     format.insert(format.end(), {0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80, 0x00, 0x00,
                                  0xAA, 0x00, 0x38, 0x9B, 0x71});
   }
   Bytes data;
   for (std::size_t frame = 0; frame < frames; ++frame) {
-    for (int channel = 0; channel < spec.channels; ++channel) {
+    for (int channel = 0; channel < layout.channels; ++channel) {
       const int value = sample(frame, channel);
-      if (spec.bits == 8) {
+      if (layout.bits == 8) {
         data.push_back(static_cast<std::uint8_t>((value >> 8) + 128));
       } else {
         PutLe(data, static_cast<std::uint16_t>(value), 2);
@@ -202,22 +202,22 @@ Bytes MakeWav(const WavSpec& spec, std::size_t frames, const SampleFn& sample) {
     }
   }
   Bytes wav = {'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'A', 'V', 'E'};
-  if (spec.extra_chunks) PutChunk(wav, "LIST", {'I', 'N', 'F', 'O', 'x'});
+  if (layout.extra_chunks) PutChunk(wav, "LIST", {'I', 'N', 'F', 'O', 'x'});
   PutChunk(wav, "fmt ", format);
-  if (spec.extra_chunks) PutChunk(wav, "fact", {1, 2, 3, 4});
+  if (layout.extra_chunks) PutChunk(wav, "fact", {1, 2, 3, 4});
   PutChunk(wav, "data", data);
   SetField(wav, 4, static_cast<std::uint32_t>(wav.size() - 8), 4);
   return wav;
 }
 
-Bytes SineWav(const WavSpec& spec, double seconds) {
-  const auto tone = [&spec](std::size_t frame, double hz) {
+Bytes SineWav(const WavSpec& layout, double seconds) {
+  const auto tone = [&layout](std::size_t frame, double hz) {
     return kSineAmplitude *
-           std::sin(2 * std::numbers::pi * hz * static_cast<double>(frame) / spec.rate);
+           std::sin(2 * std::numbers::pi * hz * static_cast<double>(frame) / layout.rate);
   };
   return MakeWav(
-      spec, static_cast<std::size_t>(seconds * spec.rate), [&](std::size_t frame, int channel) {
-        const double side = spec.channels == 2 ? tone(frame, kSideHz) : 0;
+      layout, static_cast<std::size_t>(seconds * layout.rate), [&](std::size_t frame, int channel) {
+        const double side = layout.channels == 2 ? tone(frame, kSideHz) : 0;
         return static_cast<int>(std::lround(tone(frame, kSineHz) + (channel == 0 ? side : -side)));
       });
 }

@@ -26,11 +26,11 @@ struct WavSpec {
 // A 16-bit sample value for each frame and channel; 8-bit files keep its high byte.
 using SampleFn = std::function<int(std::size_t frame, int channel)>;
 
-Bytes MakeWav(const WavSpec& spec, std::size_t frames, const SampleFn& sample);
+Bytes MakeWav(const WavSpec& layout, std::size_t frames, const SampleFn& sample);
 
 // 440 Hz at 0.4 of full scale; a stereo file adds a 1000 Hz tone to the left channel and
 // subtracts it from the right, so only a true average of the channels is a pure 440 Hz.
-Bytes SineWav(const WavSpec& spec, double seconds);
+Bytes SineWav(const WavSpec& layout, double seconds);
 inline constexpr double kSineHz = 440;
 inline constexpr double kSideHz = 1000;
 inline constexpr double kSineAmplitude = 0.4 * 32767;

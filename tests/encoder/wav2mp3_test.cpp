@@ -44,7 +44,7 @@ DecodedMp3 DecodeChecked(const Bytes& mp3, int rate, double seconds) {
 
 struct EncodeCase {
   const char* name;
-  WavSpec spec;
+  WavSpec layout;
   int rate;
 };
 
@@ -55,10 +55,10 @@ void PrintTo(const EncodeCase& param, std::ostream* out) {
 class Wav2Mp3Encodes : public testing::TestWithParam<EncodeCase> {};
 
 TEST_P(Wav2Mp3Encodes, SineBecomesMonoMp3AtTheRequestedRate) {
-  const auto& [name, spec, rate] = GetParam();
+  const auto& [name, layout, rate] = GetParam();
   constexpr double kSeconds = 3;
   const TempDir dir;
-  WriteFile(dir / "in.wav", SineWav(spec, kSeconds));
+  WriteFile(dir / "in.wav", SineWav(layout, kSeconds));
   const RunResult run = RunWav2Mp3(AddInArgs(rate, "Sine", dir));
   ASSERT_EQ(run.exit_code, 0) << run.err;
 

@@ -19,12 +19,12 @@ int Ramp(std::size_t frame, int channel) {
          32768;
 }
 
-int Expected(const WavSpec& spec, std::size_t frame) {
+int Expected(const WavSpec& layout, std::size_t frame) {
   const auto stored = [&](int channel) {
     const int value = Ramp(frame, channel);
-    return spec.bits == 8 ? (value >> 8) * 256 : value;
+    return layout.bits == 8 ? (value >> 8) * 256 : value;
   };
-  return spec.channels == 1 ? stored(0) : (stored(0) + stored(1)) / 2;
+  return layout.channels == 1 ? stored(0) : (stored(0) + stored(1)) / 2;
 }
 
 std::vector<std::int16_t> ReadAll(WavReader& reader) {
@@ -44,20 +44,20 @@ TEST(WavReader, ReadsEveryLayoutAsMonoSamples) {
                            {2, 48000, 16, true},
                            {1, 12345, 8, true, true},
                            {2, 1000, 16, false, true}};
-  for (const WavSpec& spec : specs) {
-    SCOPED_TRACE(testing::Message() << spec.channels << " ch, " << spec.bits << " bit, "
-                                    << spec.rate << " Hz, extensible " << spec.extensible);
-    const Bytes wav = MakeWav(spec, 2500, Ramp);
+  for (const WavSpec& layout : specs) {
+    SCOPED_TRACE(testing::Message() << layout.channels << " ch, " << layout.bits << " bit, "
+                                    << layout.rate << " Hz, extensible " << layout.extensible);
+    const Bytes wav = MakeWav(layout, 2500, Ramp);
     MemorySource source(std::as_bytes(std::span(wav)));
     WavReader reader(source);
-    EXPECT_EQ(reader.format().channels, spec.channels);
-    EXPECT_EQ(reader.format().sample_rate, spec.rate);
-    EXPECT_EQ(reader.format().bits_per_sample, spec.bits);
+    EXPECT_EQ(reader.format().channels, layout.channels);
+    EXPECT_EQ(reader.format().sample_rate, layout.rate);
+    EXPECT_EQ(reader.format().bits_per_sample, layout.bits);
     ASSERT_EQ(reader.frame_count(), 2500U);
     const auto samples = ReadAll(reader);
     ASSERT_EQ(samples.size(), 2500U);
     for (std::size_t frame = 0; frame < samples.size(); ++frame) {
-      ASSERT_EQ(samples[frame], Expected(spec, frame)) << "frame " << frame;
+      ASSERT_EQ(samples[frame], Expected(layout, frame)) << "frame " << frame;
     }
   }
 }

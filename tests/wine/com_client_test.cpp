@@ -115,6 +115,7 @@ TEST_F(ComClient, OffersItsEventsThroughOneConnectionPoint) {
   EXPECT_TRUE(client_->Supports("{A6BC3AC0-DBAA-11CE-9DE3-00AA004BB851}"));  // class info 2
   EXPECT_FALSE(client_->Supports(ids.events));
   EXPECT_EQ(client_->DefaultSourceInterface(), ids.events);
+  EXPECT_EQ(client_->ConnectionPointInterfaces(), std::vector<std::string>{ids.events});
 
   ASSERT_TRUE(client_->Advise().ok());
   EXPECT_EQ(client_->ConnectionCount(), 1);
@@ -301,7 +302,7 @@ TEST(ComTypeLibrary, PublishesTheRecorderAsDocumented) {
   EXPECT_EQ(facts.coclass.implementedFlags, (std::vector<int>{kDefault, kDefault | kSource}));
 }
 
-// Runs last in its fixture order but leaves the server registered as it found it.
+// Leaves the server registered as it found it, so it may run in any order.
 TEST(ComRegistration, UnregisterRemovesEveryKeyItWroteAndNothingElse) {
   const std::string dll = AddinFile("voxtrel.dll");
   const auto ids = win32::testing::PublishedIds();

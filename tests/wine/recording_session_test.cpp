@@ -86,8 +86,8 @@ TEST_F(RecordingSession, RecordStopAndPlayBackAVoiceMessage) {
   ASSERT_EQ(trace.size(), 12u) << ReadFile(log_);
   EXPECT_EQ(trace[0].rfind("TraceWrite " + log_ + ", ", 0), 0u);
   const std::vector<std::string> steps(trace.begin() + 1, trace.end());
-  const std::string shell = "SHELL: " + folder_ +
-                            "\\Wav2Mp3.exe -s 11025 -m m -a --quiet --tt \"\" -p -o ";
+  const std::string shell =
+      "SHELL: " + folder_ + "\\Wav2Mp3.exe -s 11025 -m m -a --quiet --tt \"\" -p -o ";
   EXPECT_EQ(steps[0], "Audio Created!");
   EXPECT_EQ(steps[1], "Audio.Record: Init");
   EXPECT_EQ(steps[2], "#");

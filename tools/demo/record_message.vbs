@@ -20,17 +20,15 @@ Sub Fail(stage)
   WScript.Quit 1
 End Sub
 
-' WScript.Sleep where the host has it; Wine's cscript does not, so there a wait on the clock.
+' WScript.Sleep where the host has it; Wine's cscript has not, and there a message box that
+' closes itself after the time waits instead, running window messages meanwhile.
 Sub Pause(wanted)
-  Dim started
   On Error Resume Next
   Err.Clear
   WScript.Sleep wanted * 1000
   If Err.Number = 0 Then Exit Sub
   Err.Clear
-  started = Timer
-  Do While Timer - started < wanted And Timer >= started
-  Loop
+  CreateObject("WScript.Shell").Popup "Vox Trel: recording or playing", wanted, "Vox Trel", 0
 End Sub
 
 Set voxtrel = CreateObject("Voxtrel.VoxtrelInst")

@@ -49,18 +49,18 @@ ComResult EarlyBoundResult(HRESULT hr) {
 
 // A failed Invoke, with what its EXCEPINFO says; the scode stands for DISP_E_EXCEPTION.
 ComResult LateBoundResult(HRESULT hr, EXCEPINFO& exception) {
-  ComResult result{static_cast<std::uint32_t>(hr), {}, {}};
+  if (hr == DISP_E_EXCEPTION && exception.pfnDeferredFillIn != nullptr) {
+    exception.pfnDeferredFillIn(&exception);
+  }
+  const UniqueBstr source(exception.bstrSource);
+  const UniqueBstr description(exception.bstrDescription);
+  const UniqueBstr helpFile(exception.bstrHelpFile);
+  ComResult result{static_cast<std::uint32_t>(hr), source.ToUtf8(), description.ToUtf8()};
   if (hr == DISP_E_EXCEPTION) {
-    if (exception.pfnDeferredFillIn != nullptr) exception.pfnDeferredFillIn(&exception);
     result.hresult = exception.scode != 0 ? static_cast<std::uint32_t>(exception.scode)
                                           : static_cast<std::uint32_t>(MAKE_HRESULT(
                                                 SEVERITY_ERROR, FACILITY_CONTROL, exception.wCode));
   }
-  result.source = UniqueBstr::ToUtf8(exception.bstrSource);
-  result.description = UniqueBstr::ToUtf8(exception.bstrDescription);
-  SysFreeString(exception.bstrSource);
-  SysFreeString(exception.bstrDescription);
-  SysFreeString(exception.bstrHelpFile);
   return result;
 }
 
@@ -356,6 +356,19 @@ int VoxtrelInstClient::ConnectionCount() const {
     ++count;
   }
   return count;
+}
+
+std::vector<std::string> VoxtrelInstClient::ConnectionPointInterfaces() const {
+  std::vector<std::string> interfaces;
+  const auto container = state_->object.Query<IConnectionPointContainer>();
+  ComPtr<IEnumConnectionPoints> points;
+  if (!container || FAILED(container->EnumConnectionPoints(points.put()))) return interfaces;
+  ComPtr<IConnectionPoint> point;
+  while (points->Next(1, point.put(), nullptr) == S_OK) {
+    IID events{};
+    if (SUCCEEDED(point->GetConnectionInterface(&events))) interfaces.push_back(GuidText(events));
+  }
+  return interfaces;
 }
 
 std::string VoxtrelInstClient::DefaultSourceInterface() const {

@@ -71,6 +71,8 @@ class VoxtrelInstClient {
   bool HoldsObject() const;
   // Connections as EnumConnections lists them; -1 when the call fails.
   int ConnectionCount() const;
+  // The event interfaces of the points EnumConnectionPoints lists, as "{...}" text.
+  std::vector<std::string> ConnectionPointInterfaces() const;
   // The default source interface IProvideClassInfo2 names, as "{...}" text.
   std::string DefaultSourceInterface() const;
 

@@ -27,17 +27,15 @@ Function ErrText()
   ErrText = "Err " & Hex(Err.Number) & " " & Err.Source & ": " & Err.Description
 End Function
 
-' WScript.Sleep where the host has it; Wine's cscript does not, so there a wait on the clock.
+' WScript.Sleep where the host has it; Wine's cscript has not, and there a message box that
+' closes itself after the time waits instead, running window messages meanwhile.
 Sub Pause(seconds)
-  Dim started
   On Error Resume Next
   Err.Clear
   WScript.Sleep seconds * 1000
   If Err.Number = 0 Then Exit Sub
   Err.Clear
-  started = Timer
-  Do While Timer - started < seconds And Timer >= started
-  Loop
+  CreateObject("WScript.Shell").Popup "Vox Trel test: waiting", seconds, "Vox Trel", 0
 End Sub
 
 Sub Finish()
