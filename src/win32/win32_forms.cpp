@@ -10,6 +10,7 @@
 #include <type_traits>
 #include <vector>
 
+#include "win32/gdi_handles.h"
 #include "win32/text.h"
 
 namespace voxtrel::win32 {
@@ -26,51 +27,7 @@ constexpr DWORD kPictureStyle = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS;
 struct WindowDeleter {
   void operator()(HWND window) const { DestroyWindow(window); }
 };
-struct MemoryDcDeleter {
-  void operator()(HDC dc) const { DeleteDC(dc); }
-};
-struct GdiObjectDeleter {
-  void operator()(HGDIOBJ object) const { DeleteObject(object); }
-};
-
 using UniqueWindow = std::unique_ptr<std::remove_pointer_t<HWND>, WindowDeleter>;
-using UniqueMemoryDc = std::unique_ptr<std::remove_pointer_t<HDC>, MemoryDcDeleter>;
-template <typename Handle>
-using UniqueGdiObject = std::unique_ptr<std::remove_pointer_t<Handle>, GdiObjectDeleter>;
-using UniqueBitmap = UniqueGdiObject<HBITMAP>;
-using UniqueBrush = UniqueGdiObject<HBRUSH>;
-using UniquePen = UniqueGdiObject<HPEN>;
-using UniqueFont = UniqueGdiObject<HFONT>;
-
-class ScreenDc {
- public:
-  ScreenDc() : dc_(GetDC(nullptr)) {}
-  ~ScreenDc() {
-    if (dc_ != nullptr) ReleaseDC(nullptr, dc_);
-  }
-  ScreenDc(const ScreenDc&) = delete;
-  ScreenDc& operator=(const ScreenDc&) = delete;
-  HDC get() const { return dc_; }
-
- private:
-  HDC dc_;
-};
-
-// Keeps an object selected into a DC until the scope ends, then puts the previous one back.
-class ScopedSelection {
- public:
-  ScopedSelection(HDC dc, HGDIOBJ object) : dc_(dc), previous_(SelectObject(dc, object)) {}
-  ~ScopedSelection() {
-    if (previous_ != nullptr && previous_ != HGDI_ERROR) SelectObject(dc_, previous_);
-  }
-  ScopedSelection(const ScopedSelection&) = delete;
-  ScopedSelection& operator=(const ScopedSelection&) = delete;
-
- private:
-  HDC dc_;
-  HGDIOBJ previous_;
-};
-
 class PaintScope {
  public:
   explicit PaintScope(HWND window) : window_(window), dc_(BeginPaint(window, &paint_)) {}
@@ -162,7 +119,7 @@ int ToPixel(double value) {
 }
 
 UniqueBitmap CreateSurfaceBitmap(int width, int height) {
-  const ScreenDc screen;
+  const WindowDc screen(nullptr);
   return UniqueBitmap(CreateCompatibleBitmap(screen.get(), width, height));
 }
 
@@ -353,7 +310,7 @@ UniqueWindow CreateFormWindow(const platform::FormDesign& design) {
 
 // The classic forms' default font, MS Sans Serif 8 pt, which the designed label sizes assume.
 UniqueFont CreateFormFont() {
-  const ScreenDc screen;
+  const WindowDc screen(nullptr);
   const int height = -MulDiv(8, GetDeviceCaps(screen.get(), LOGPIXELSY), 72);
   return UniqueFont(CreateFontW(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
                                 OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,

@@ -3,28 +3,19 @@
 // alone (tests/wine/forms_gdi_test.cpp).
 #include <gtest/gtest.h>
 
+#include "audio/frm_audio.h"
+#include "audio/frm_message.h"
 #include "contract/contract_platform.h"
 
 namespace voxtrel {
 namespace {
 
+// The designs the audio form and the progress window load.
 platform::FormDesign ScopeDesign() {
-  platform::FormDesign design;
-  design.caption = "Scope";
-  design.clientWidth = 155;
-  design.clientHeight = 24;
-  design.labels.push_back({"lblTime", {124, 7, 28, 13}, "00:00"});
-  design.pictures.push_back({"scopeBox", {-52, -60, 171, 86}, 2});
-  return design;
+  return frmAudio::Design();
 }
-
 platform::FormDesign ProgressDesign() {
-  platform::FormDesign design;
-  design.caption = "Voxtrel";
-  design.clientWidth = 155;
-  design.clientHeight = 24;
-  design.labels.push_back({"lblStat", {8, 5, 81, 17}, "Creating MP3..."});
-  return design;
+  return frmMessage::Design();
 }
 
 class FormsContract : public testing::Test {

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <functional>
 
+#include "audio/frm_audio.h"
+#include "audio/frm_message.h"
 #include "win32/testing/window_probe.h"
 #include "win32/win32_platform.h"
 
@@ -26,23 +28,12 @@ constexpr std::uint32_t kGreen = 0x0000C000;
 constexpr int kBoxToClientX = -52 + 2;
 constexpr int kBoxToClientY = -60 + 2;
 
+// The designs the audio form and the progress window load.
 platform::FormDesign ScopeDesign() {
-  platform::FormDesign design;
-  design.caption = "Scope";
-  design.clientWidth = 155;
-  design.clientHeight = 24;
-  design.labels.push_back({"lblTime", {124, 7, 28, 13}, "00:00"});
-  design.pictures.push_back({"scopeBox", {-52, -60, 171, 86}, 2});
-  return design;
+  return frmAudio::Design();
 }
-
 platform::FormDesign ProgressDesign() {
-  platform::FormDesign design;
-  design.caption = "Voxtrel";
-  design.clientWidth = 155;
-  design.clientHeight = 24;
-  design.labels.push_back({"lblStat", {8, 5, 81, 17}, "Creating MP3..."});
-  return design;
+  return frmMessage::Design();
 }
 
 struct ClientBox {

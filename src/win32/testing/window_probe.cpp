@@ -5,49 +5,11 @@
 #include <memory>
 #include <type_traits>
 
+#include "win32/gdi_handles.h"
 #include "win32/text.h"
 
 namespace voxtrel::win32::testing {
 namespace {
-
-struct MemoryDcDeleter {
-  void operator()(HDC dc) const { DeleteDC(dc); }
-};
-struct GdiObjectDeleter {
-  void operator()(HGDIOBJ object) const { DeleteObject(object); }
-};
-using UniqueMemoryDc = std::unique_ptr<std::remove_pointer_t<HDC>, MemoryDcDeleter>;
-using UniqueBitmap = std::unique_ptr<std::remove_pointer_t<HBITMAP>, GdiObjectDeleter>;
-
-class WindowDc {
- public:
-  // A cache DC without the window's child clipping, so children are read as well.
-  explicit WindowDc(HWND window) : window_(window), dc_(GetDCEx(window, nullptr, DCX_CACHE)) {}
-  ~WindowDc() {
-    if (dc_ != nullptr) ReleaseDC(window_, dc_);
-  }
-  WindowDc(const WindowDc&) = delete;
-  WindowDc& operator=(const WindowDc&) = delete;
-  HDC get() const { return dc_; }
-
- private:
-  HWND window_;
-  HDC dc_;
-};
-
-class ScopedSelection {
- public:
-  ScopedSelection(HDC dc, HGDIOBJ object) : dc_(dc), previous_(SelectObject(dc, object)) {}
-  ~ScopedSelection() {
-    if (previous_ != nullptr && previous_ != HGDI_ERROR) SelectObject(dc_, previous_);
-  }
-  ScopedSelection(const ScopedSelection&) = delete;
-  ScopedSelection& operator=(const ScopedSelection&) = delete;
-
- private:
-  HDC dc_;
-  HGDIOBJ previous_;
-};
 
 std::string TextOf(HWND window) {
   const int length = GetWindowTextLengthW(window);
@@ -155,7 +117,8 @@ std::optional<ClientPixels> CaptureClient(std::string_view caption) {
   const UniqueMemoryDc memory(CreateCompatibleDC(nullptr));
   if (!bitmap || !memory) return std::nullopt;
   {
-    const WindowDc source(window);
+    // A cache DC without the window's child clipping, so children are read as well.
+    const WindowDc source(window, DCX_CACHE);
     const ScopedSelection selection(memory.get(), bitmap.get());
     if (!BitBlt(memory.get(), 0, 0, capture.width, capture.height, source.get(), 0, 0, SRCCOPY)) {
       return std::nullopt;
