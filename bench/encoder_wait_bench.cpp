@@ -11,8 +11,8 @@
 
 #include "audio/mod_utils.h"
 #include "host/mod_trace_write.h"
-#include "win32/testing/thread_times.h"
-#include "win32/win32_platform.h"
+#include "win32/thread_times.h"
+#include "win32/platform/win32_platform.h"
 
 namespace {
 

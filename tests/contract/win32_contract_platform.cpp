@@ -5,7 +5,7 @@
 #include <stdexcept>
 
 #include "contract/contract_platform.h"
-#include "win32/win32_platform.h"
+#include "win32/platform/win32_platform.h"
 
 namespace voxtrel::contract {
 namespace {

@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "win32/testing/com_client.h"
-#include "win32/testing/com_registry.h"
+#include "wine/support/com_client.h"
+#include "wine/support/com_registry.h"
 
 namespace voxtrel {
 namespace {

@@ -13,7 +13,7 @@ block()
   set(CMAKE_CROSSCOMPILING_EMULATOR env WINEDEBUG=warn+heap ${CMAKE_CROSSCOMPILING_EMULATOR})
   voxtrel_add_gtest(com_client_test
     SOURCES wine/com_client_test.cpp
-    LIBRARIES voxtrel_com_testing
+    LIBRARIES voxtrel_com_client
     PROPERTIES FIXTURES_REQUIRED voxtrel_com RESOURCE_LOCK addin_folder)
 endblock()
 add_dependencies(com_client_test voxtrel)

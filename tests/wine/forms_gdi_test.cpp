@@ -7,8 +7,8 @@
 
 #include "audio/frm_audio.h"
 #include "audio/frm_message.h"
-#include "win32/testing/window_probe.h"
-#include "win32/win32_platform.h"
+#include "wine/support/window_probe.h"
+#include "win32/platform/win32_platform.h"
 
 namespace voxtrel {
 namespace {

@@ -11,7 +11,7 @@
 #include "audio/audio.h"
 #include "host/mod_trace_write.h"
 #include "host/registry.h"
-#include "win32/win32_platform.h"
+#include "win32/platform/win32_platform.h"
 
 namespace voxtrel {
 namespace {

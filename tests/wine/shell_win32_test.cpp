@@ -8,9 +8,9 @@
 #include <random>
 #include <string>
 
-#include "win32/testing/dialog_answerer.h"
-#include "win32/text.h"
-#include "win32/win32_platform.h"
+#include "wine/support/dialog_answerer.h"
+#include "win32/base/text.h"
+#include "win32/platform/win32_platform.h"
 
 namespace voxtrel {
 namespace {

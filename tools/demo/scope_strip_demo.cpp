@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <memory>
 
-#include "win32/win32_platform.h"
+#include "win32/platform/win32_platform.h"
 
 namespace {
 

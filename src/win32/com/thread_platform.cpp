@@ -3,7 +3,7 @@
 #include <atomic>
 #include <memory>
 
-#include "win32/win32_platform.h"
+#include "win32/platform/win32_platform.h"
 
 namespace voxtrel::win32::com {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <new>
 
-#include "win32/text.h"
+#include "win32/base/text.h"
 
 namespace voxtrel::win32::com {
 

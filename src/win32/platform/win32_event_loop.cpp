@@ -1,4 +1,4 @@
-#include "win32/win32_event_loop.h"
+#include "win32/platform/win32_event_loop.h"
 
 #include <set>
 #include <stdexcept>

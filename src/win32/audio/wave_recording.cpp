@@ -1,7 +1,7 @@
-#include "win32/wave_recording.h"
+#include "win32/audio/wave_recording.h"
 
 #include "platform/multimedia.h"
-#include "win32/wav_file.h"
+#include "win32/audio/wav_file.h"
 
 namespace voxtrel::win32 {
 

@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "win32/wave_capture.h"
+#include "win32/audio/wave_capture.h"
 
 namespace voxtrel::win32 {
 

@@ -1,10 +1,10 @@
-#include "win32/testing/dialog_answerer.h"
+#include "wine/support/dialog_answerer.h"
 
 #include <windows.h>
 
 #include <stdexcept>
 
-#include "win32/text.h"
+#include "win32/base/text.h"
 
 namespace voxtrel::win32::testing {
 namespace {

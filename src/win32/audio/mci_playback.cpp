@@ -1,11 +1,11 @@
-#include "win32/mci_playback.h"
+#include "win32/audio/mci_playback.h"
 
 #include <algorithm>
 #include <cwctype>
 
 #include "common/error.h"
-#include "win32/multimedia_errors.h"
-#include "win32/text.h"
+#include "win32/audio/multimedia_errors.h"
+#include "win32/base/text.h"
 
 namespace voxtrel::win32 {
 namespace {

@@ -1,13 +1,13 @@
-#include "win32/testing/com_registry.h"
+#include "wine/support/com_registry.h"
 
 #include <windows.h>
 
 #include <string>
 #include <vector>
 
-#include "win32/com/unique_hkey.h"
-#include "win32/text.h"
-#include "win32/unique_handle.h"
+#include "win32/base/unique_hkey.h"
+#include "win32/base/text.h"
+#include "win32/base/unique_handle.h"
 
 namespace voxtrel::win32::testing {
 namespace {

@@ -1,10 +1,10 @@
-#include "win32/win32_file_system.h"
+#include "win32/platform/win32_file_system.h"
 
 #include <windows.h>
 
 #include "common/error.h"
-#include "win32/text.h"
-#include "win32/unique_handle.h"
+#include "win32/base/text.h"
+#include "win32/base/unique_handle.h"
 
 namespace voxtrel::win32 {
 namespace {

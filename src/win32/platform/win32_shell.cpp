@@ -1,13 +1,13 @@
-#include "win32/win32_shell.h"
+#include "win32/platform/win32_shell.h"
 
 #include <windows.h>
 
 #include <utility>
 
 #include "common/error.h"
-#include "win32/text.h"
-#include "win32/unique_handle.h"
-#include "win32/win32_file_system.h"
+#include "win32/base/text.h"
+#include "win32/base/unique_handle.h"
+#include "win32/platform/win32_file_system.h"
 
 namespace voxtrel::win32 {
 namespace {

@@ -1,12 +1,12 @@
-#include "win32/testing/window_probe.h"
+#include "wine/support/window_probe.h"
 
 #include <windows.h>
 
 #include <memory>
 #include <type_traits>
 
-#include "win32/gdi_handles.h"
-#include "win32/text.h"
+#include "win32/base/gdi_handles.h"
+#include "win32/base/text.h"
 
 namespace voxtrel::win32::testing {
 namespace {

@@ -1,4 +1,4 @@
-#include "win32/text.h"
+#include "win32/base/text.h"
 
 #include <windows.h>
 

@@ -1,4 +1,4 @@
-#include "win32/testing/thread_times.h"
+#include "win32/thread_times.h"
 
 #include <windows.h>
 

@@ -1,6 +1,6 @@
-#include "win32/multimedia_errors.h"
+#include "win32/audio/multimedia_errors.h"
 
-#include "win32/text.h"
+#include "win32/base/text.h"
 
 namespace voxtrel::win32 {
 namespace {

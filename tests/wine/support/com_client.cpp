@@ -1,4 +1,4 @@
-#include "win32/testing/com_client.h"
+#include "wine/support/com_client.h"
 
 #include <windows.h>
 
@@ -13,7 +13,7 @@
 #include "win32/com/com_ptr.h"
 #include "win32/com/unique_bstr.h"
 #include "win32/com/unique_variant.h"
-#include "win32/text.h"
+#include "win32/base/text.h"
 
 namespace voxtrel::win32::testing {
 namespace {

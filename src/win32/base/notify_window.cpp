@@ -1,4 +1,4 @@
-#include "win32/notify_window.h"
+#include "win32/base/notify_window.h"
 
 #include <mmsystem.h>
 

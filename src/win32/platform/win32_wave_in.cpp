@@ -1,4 +1,4 @@
-#include "win32/win32_wave_in.h"
+#include "win32/platform/win32_wave_in.h"
 
 #include <windows.h>
 
@@ -8,8 +8,8 @@
 #include <utility>
 #include <vector>
 
-#include "win32/unique_handle.h"
-#include "win32/unique_wave_in.h"
+#include "win32/base/unique_handle.h"
+#include "win32/audio/unique_wave_in.h"
 
 namespace voxtrel::win32 {
 namespace {

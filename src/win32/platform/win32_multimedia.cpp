@@ -1,4 +1,4 @@
-#include "win32/win32_multimedia.h"
+#include "win32/platform/win32_multimedia.h"
 
 #include <windows.h>
 
@@ -8,10 +8,10 @@
 #include <string>
 
 #include "common/error.h"
-#include "win32/mci_playback.h"
-#include "win32/multimedia_errors.h"
-#include "win32/notify_window.h"
-#include "win32/wave_recording.h"
+#include "win32/audio/mci_playback.h"
+#include "win32/audio/multimedia_errors.h"
+#include "win32/base/notify_window.h"
+#include "win32/audio/wave_recording.h"
 
 namespace voxtrel::win32 {
 namespace {

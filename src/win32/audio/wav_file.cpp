@@ -1,14 +1,14 @@
-#include "win32/wav_file.h"
+#include "win32/audio/wav_file.h"
 
 #include <limits>
 #include <string>
 #include <vector>
 
 #include "common/error.h"
-#include "win32/multimedia_errors.h"
-#include "win32/text.h"
-#include "win32/unique_handle.h"
-#include "win32/win32_file_system.h"
+#include "win32/audio/multimedia_errors.h"
+#include "win32/base/text.h"
+#include "win32/base/unique_handle.h"
+#include "win32/platform/win32_file_system.h"
 
 namespace voxtrel::win32 {
 namespace {

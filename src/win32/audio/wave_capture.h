@@ -10,8 +10,8 @@
 #include <thread>
 #include <vector>
 
-#include "win32/unique_handle.h"
-#include "win32/unique_wave_in.h"
+#include "win32/base/unique_handle.h"
+#include "win32/audio/unique_wave_in.h"
 
 namespace voxtrel::win32 {
 

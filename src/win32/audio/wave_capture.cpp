@@ -1,11 +1,11 @@
-#include "win32/wave_capture.h"
+#include "win32/audio/wave_capture.h"
 
 #include <algorithm>
 #include <atomic>
 #include <system_error>
 
 #include "common/error.h"
-#include "win32/multimedia_errors.h"
+#include "win32/audio/multimedia_errors.h"
 
 namespace voxtrel::win32 {
 namespace {

@@ -1,4 +1,4 @@
-#include "win32/win32_forms.h"
+#include "win32/platform/win32_forms.h"
 
 #include <windows.h>
 
@@ -10,8 +10,8 @@
 #include <type_traits>
 #include <vector>
 
-#include "win32/gdi_handles.h"
-#include "win32/text.h"
+#include "win32/base/gdi_handles.h"
+#include "win32/base/text.h"
 
 namespace voxtrel::win32 {
 namespace {

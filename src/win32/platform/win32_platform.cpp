@@ -1,13 +1,13 @@
-#include "win32/win32_platform.h"
+#include "win32/platform/win32_platform.h"
 
-#include "win32/win32_clock.h"
-#include "win32/win32_event_loop.h"
-#include "win32/win32_file_system.h"
-#include "win32/win32_forms.h"
-#include "win32/win32_multimedia.h"
-#include "win32/win32_registry.h"
-#include "win32/win32_shell.h"
-#include "win32/win32_wave_in.h"
+#include "win32/platform/win32_clock.h"
+#include "win32/platform/win32_event_loop.h"
+#include "win32/platform/win32_file_system.h"
+#include "win32/platform/win32_forms.h"
+#include "win32/platform/win32_multimedia.h"
+#include "win32/platform/win32_registry.h"
+#include "win32/platform/win32_shell.h"
+#include "win32/platform/win32_wave_in.h"
 
 namespace voxtrel::win32 {
 

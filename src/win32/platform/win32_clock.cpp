@@ -1,8 +1,8 @@
-#include "win32/win32_clock.h"
+#include "win32/platform/win32_clock.h"
 
 #include <windows.h>
 
-#include "win32/text.h"
+#include "win32/base/text.h"
 
 namespace voxtrel::win32 {
 namespace {
