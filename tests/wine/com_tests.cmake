@@ -36,3 +36,10 @@ add_test(NAME vbscript.mp3_decodes_natively
          COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/wine/vbscript/check_mp3.sh ${vbscript_mp3})
 set_tests_properties(vbscript.mp3_decodes_natively PROPERTIES
   FIXTURES_REQUIRED vbscript_mp3 TIMEOUT 60)
+
+# voxtrel.dll loaded by hand: its windows end once its last object has gone, and it unloads.
+voxtrel_add_gtest(com_unload_test
+  SOURCES wine/com_unload_test.cpp
+  LIBRARIES voxtrel_com_ids ole32 user32
+  PROPERTIES RESOURCE_LOCK addin_folder)
+add_dependencies(com_unload_test voxtrel)

@@ -2,26 +2,10 @@
 
 #include <windows.h>
 
-#include <memory>
-#include <type_traits>
+#include "win32/base/unique_handle.h"
 
-// Owners of GDI handles and device contexts.
+// Device contexts and selections held for a scope; GDI object owners are in unique_handle.h.
 namespace voxtrel::win32 {
-
-struct MemoryDcDeleter {
-  void operator()(HDC dc) const { DeleteDC(dc); }
-};
-struct GdiObjectDeleter {
-  void operator()(HGDIOBJ object) const { DeleteObject(object); }
-};
-
-using UniqueMemoryDc = std::unique_ptr<std::remove_pointer_t<HDC>, MemoryDcDeleter>;
-template <typename Handle>
-using UniqueGdiObject = std::unique_ptr<std::remove_pointer_t<Handle>, GdiObjectDeleter>;
-using UniqueBitmap = UniqueGdiObject<HBITMAP>;
-using UniqueBrush = UniqueGdiObject<HBRUSH>;
-using UniquePen = UniqueGdiObject<HPEN>;
-using UniqueFont = UniqueGdiObject<HFONT>;
 
 // A device context from GetDC or GetDCEx, released at the end of the scope.
 class WindowDc {

@@ -20,9 +20,14 @@ STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, void** out) {
 }
 
 STDAPI DllCanUnloadNow() {
-  // A thread's ports keep windows whose procedures are in this DLL.
-  const bool busy = ModuleCounts::InUse() || voxtrel::win32::com::ThreadPlatformsAlive();
-  return busy ? S_FALSE : S_OK;
+  if (ModuleCounts::InUse()) return S_FALSE;
+  // The last object has gone and COM asks from outside our code: the thread's windows, timers
+  // and devices can end now, not later under the loader lock.
+  voxtrel::win32::com::ReleaseThreadPlatform();
+  // Another thread's ports keep windows whose procedures are in this DLL.
+  if (voxtrel::win32::com::ThreadPlatformsAlive()) return S_FALSE;
+  voxtrel::win32::UnregisterWindowClasses();
+  return S_OK;
 }
 
 STDAPI DllRegisterServer() {

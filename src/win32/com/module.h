@@ -3,7 +3,8 @@
 #include <windows.h>
 
 #include <atomic>
-#include <string>
+
+#include "win32/base/module.h"
 
 namespace voxtrel::win32::com {
 
@@ -21,10 +22,5 @@ class ModuleCounts {
   static inline std::atomic<long> objects_{0};
   static inline std::atomic<long> locks_{0};
 };
-
-// The DLL that holds this code.
-HMODULE ThisModule();
-// Its full path, as registered under InprocServer32.
-std::wstring ThisModulePath();
 
 }  // namespace voxtrel::win32::com

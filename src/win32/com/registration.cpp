@@ -13,7 +13,7 @@
 #include "win32/com/com_ptr.h"
 #include "win32/com/module.h"
 #include "win32/com/type_library.h"
-#include "win32/base/unique_hkey.h"
+#include "win32/base/unique_handle.h"
 
 // oleaut32 exports these, but mingw-w64's oleauto.h does not declare them.
 extern "C" {

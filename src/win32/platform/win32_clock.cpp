@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "win32/base/module.h"
 #include "win32/base/text.h"
 
 namespace voxtrel::win32 {
@@ -14,8 +15,6 @@ std::string LocaleText(Format format) {
   return length > 0 ? WideToUtf8(std::wstring_view(buffer, static_cast<std::size_t>(length - 1)))
                     : std::string();
 }
-
-void ModuleAnchor() {}
 
 }  // namespace
 
@@ -32,20 +31,7 @@ std::string Win32Clock::NowText() {
 }
 
 std::string Win32SystemInfo::AppPath() {
-  // The module that holds this code: the add-in DLL inside Outlook, the program in tests.
-  HMODULE module = nullptr;
-  GetModuleHandleExW(
-      GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-      reinterpret_cast<LPCWSTR>(&ModuleAnchor), &module);
-  std::wstring path(MAX_PATH, L'\0');
-  for (;;) {
-    const DWORD length = GetModuleFileNameW(module, path.data(), static_cast<DWORD>(path.size()));
-    if (length < path.size()) {
-      path.resize(length);
-      break;
-    }
-    path.resize(path.size() * 2);
-  }
+  const std::wstring path = ThisModulePath();
   const auto slash = path.find_last_of(L"\\/");
   return WideToUtf8(slash == std::wstring::npos ? std::wstring() : path.substr(0, slash));
 }

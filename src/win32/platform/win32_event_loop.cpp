@@ -4,28 +4,11 @@
 #include <stdexcept>
 #include <utility>
 
-extern "C" IMAGE_DOS_HEADER __ImageBase;
-
 namespace voxtrel::win32 {
 namespace {
 
-constexpr wchar_t kWindowClass[] = L"VoxtrelEventLoop";
 // Bounds one pump, so a flood of messages cannot keep DoEvents from returning.
 constexpr int kMaxMessagesPerPump = 1000;
-
-// The module holding the window procedure: the add-in DLL inside Outlook, not Outlook.exe.
-HINSTANCE ThisModule() {
-  return reinterpret_cast<HINSTANCE>(&__ImageBase);
-}
-
-ATOM RegisterWindowClass(WNDPROC procedure) {
-  WNDCLASSW windowClass{};
-  windowClass.lpfnWndProc = procedure;
-  windowClass.hInstance = ThisModule();
-  windowClass.lpszClassName = kWindowClass;
-  const ATOM atom = RegisterClassW(&windowClass);
-  return atom != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS ? 1 : 0;
-}
 
 }  // namespace
 
@@ -60,21 +43,15 @@ class Win32Timer final : public platform::ITimer {
   std::shared_ptr<Win32EventLoop::TimerState> state_;
 };
 
-Win32EventLoop::Win32EventLoop() {
-  if (RegisterWindowClass(&Win32EventLoop::WindowProc) == 0) {
-    throw std::runtime_error("cannot register the event loop's window class");
-  }
-  window_ = CreateWindowExW(0, kWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                            ThisModule(), nullptr);
-  if (window_ == nullptr) throw std::runtime_error("cannot create the event loop's window");
-  SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-}
+Win32EventLoop::Win32EventLoop()
+    : window_([this](UINT message, WPARAM wParam, LPARAM) -> std::optional<LRESULT> {
+        if (message != WM_TIMER) return std::nullopt;
+        OnTimer(static_cast<UINT_PTR>(wParam));
+        return 0;
+      }) {}
 
 Win32EventLoop::~Win32EventLoop() {
-  for (const auto& [id, state] : timers_) KillTimer(window_, id);
-  DestroyWindow(window_);
-  // A DLL's classes outlive it unless it unregisters them; this fails while others remain.
-  UnregisterClassW(kWindowClass, ThisModule());
+  for (const auto& [id, state] : timers_) KillTimer(window_.get(), id);
 }
 
 std::unique_ptr<platform::ITimer> Win32EventLoop::CreateTimer(std::function<void()> handler) {
@@ -88,14 +65,14 @@ std::unique_ptr<platform::ITimer> Win32EventLoop::CreateTimer(std::function<void
 void Win32EventLoop::Apply(UINT_PTR id, const TimerState& state) {
   // SetTimer on a running timer restarts its count, as a changed interval should.
   if (state.enabled && state.interval > 0) {
-    SetTimer(window_, id, state.interval, nullptr);
+    SetTimer(window_.get(), id, state.interval, nullptr);
   } else {
-    KillTimer(window_, id);
+    KillTimer(window_.get(), id);
   }
 }
 
 void Win32EventLoop::Forget(UINT_PTR id) {
-  KillTimer(window_, id);
+  KillTimer(window_.get(), id);
   timers_.erase(id);
 }
 
@@ -136,16 +113,6 @@ void Win32EventLoop::OnTimer(UINT_PTR id) {
     pending_ = std::current_exception();
   }
   state->busy = false;
-}
-
-LRESULT CALLBACK Win32EventLoop::WindowProc(HWND window, UINT message, WPARAM wParam,
-                                            LPARAM lParam) {
-  if (message == WM_TIMER) {
-    auto* loop = reinterpret_cast<Win32EventLoop*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (loop != nullptr) loop->OnTimer(static_cast<UINT_PTR>(wParam));
-    return 0;
-  }
-  return DefWindowProcW(window, message, wParam, lParam);
 }
 
 }  // namespace voxtrel::win32

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "platform/event_loop.h"
+#include "win32/base/message_window.h"
 
 namespace voxtrel::win32 {
 
@@ -28,15 +29,14 @@ class Win32EventLoop final : public platform::IEventLoop {
 
  private:
   friend class Win32Timer;
-  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   void OnTimer(UINT_PTR id);
   void Apply(UINT_PTR id, const TimerState& state);
   void Forget(UINT_PTR id);
 
-  HWND window_ = nullptr;
   UINT_PTR nextId_ = 1;
   std::map<UINT_PTR, std::shared_ptr<TimerState>> timers_;
   std::exception_ptr pending_;
+  MessageWindow window_;  // last, so it goes first: its handler uses the members above
 };
 
 }  // namespace voxtrel::win32

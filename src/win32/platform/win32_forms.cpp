@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "win32/base/gdi_handles.h"
+#include "win32/base/module.h"
 #include "win32/base/text.h"
 
 namespace voxtrel::win32 {
@@ -24,10 +25,6 @@ constexpr DWORD kFormExStyle = WS_EX_TOOLWINDOW;
 constexpr DWORD kLabelStyle = WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX;
 constexpr DWORD kPictureStyle = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS;
 
-struct WindowDeleter {
-  void operator()(HWND window) const { DestroyWindow(window); }
-};
-using UniqueWindow = std::unique_ptr<std::remove_pointer_t<HWND>, WindowDeleter>;
 class PaintScope {
  public:
   explicit PaintScope(HWND window) : window_(window), dc_(BeginPaint(window, &paint_)) {}
@@ -42,46 +39,6 @@ class PaintScope {
   HDC dc_;
 };
 
-// The module holding this code: inside Outlook the add-in's DLL, not Outlook.exe.
-HINSTANCE ThisModule() {
-  static const char anchor = 0;
-  HMODULE module = nullptr;
-  GetModuleHandleExW(
-      GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-      reinterpret_cast<LPCWSTR>(&anchor), &module);
-  return module;
-}
-
-// A window class of this module, registered on first use. Unregistered when the module
-// unloads, since Windows keeps a DLL's classes registered after the DLL is gone.
-class WindowClass {
- public:
-  WindowClass(const wchar_t* name, WNDPROC procedure, HBRUSH background) : name_(name) {
-    WNDCLASSEXW windowClass{};
-    windowClass.cbSize = sizeof(windowClass);
-    windowClass.lpfnWndProc = procedure;
-    windowClass.hInstance = ThisModule();
-    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    windowClass.hbrBackground = background;
-    windowClass.lpszClassName = name;
-    if (RegisterClassExW(&windowClass) != 0) {
-      registered_ = true;
-    } else if (GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
-      throw std::runtime_error("cannot register a form window class");
-    }
-  }
-  ~WindowClass() {
-    if (registered_) UnregisterClassW(name_, ThisModule());
-  }
-  WindowClass(const WindowClass&) = delete;
-  WindowClass& operator=(const WindowClass&) = delete;
-  const wchar_t* name() const { return name_; }
-
- private:
-  const wchar_t* name_;
-  bool registered_ = false;
-};
-
 LRESULT CALLBACK FormWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
   if (message == WM_CLOSE) {
     // The form lives until its owner unloads it: closing (Alt+F4) only hides it.
@@ -91,10 +48,11 @@ LRESULT CALLBACK FormWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
   return DefWindowProcW(window, message, wParam, lParam);
 }
 
-const WindowClass& FormClass() {
-  static const WindowClass windowClass(kFormClass, &FormWindowProc,
-                                       GetSysColorBrush(COLOR_BTNFACE));
-  return windowClass;
+const wchar_t* FormClass() {
+  return RegisterWindowClass({.name = kFormClass,
+                              .procedure = &FormWindowProc,
+                              .background = GetSysColorBrush(COLOR_BTNFACE),
+                              .cursor = LoadCursorW(nullptr, IDC_ARROW)});
 }
 
 bool SameName(std::string_view a, std::string_view b) {
@@ -156,7 +114,7 @@ class PictureBox final : public platform::IDrawingSurface {
  private:
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam,
                                      LPARAM lParam) noexcept;
-  static const WindowClass& Class();
+  static const wchar_t* Class();
   void Clear();
   void Render(HDC target) const;
   void Invalidate() const;
@@ -187,15 +145,16 @@ PictureBox::PictureBox(HWND form, const platform::PictureDesign& design)
       selection_(dc_.get(), bitmap_.get()) {
   if (!dc_ || !bitmap_) throw std::runtime_error("cannot create the drawing surface of " + name_);
   Clear();
-  window_.reset(CreateWindowExW(0, Class().name(), L"", kPictureStyle, design.bounds.left,
+  window_.reset(CreateWindowExW(0, Class(), L"", kPictureStyle, design.bounds.left,
                                 design.bounds.top, width_, height_, form, nullptr, ThisModule(),
                                 this));
   if (!window_) throw std::runtime_error("cannot create the picture box " + name_);
 }
 
-const WindowClass& PictureBox::Class() {
-  static const WindowClass windowClass(kPictureClass, &PictureBox::WindowProc, nullptr);
-  return windowClass;
+const wchar_t* PictureBox::Class() {
+  return RegisterWindowClass({.name = kPictureClass,
+                              .procedure = &PictureBox::WindowProc,
+                              .cursor = LoadCursorW(nullptr, IDC_ARROW)});
 }
 
 void PictureBox::Cls() {
@@ -300,9 +259,9 @@ UniqueWindow CreateFormWindow(const platform::FormDesign& design) {
   SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
   const int x = work.left + (work.right - work.left - width) / 2;
   const int y = work.top + (work.bottom - work.top - height) / 2;
-  UniqueWindow window(CreateWindowExW(kFormExStyle, FormClass().name(),
-                                      Utf8ToWide(design.caption).c_str(), kFormStyle, x, y, width,
-                                      height, nullptr, nullptr, ThisModule(), nullptr));
+  UniqueWindow window(CreateWindowExW(kFormExStyle, FormClass(), Utf8ToWide(design.caption).c_str(),
+                                      kFormStyle, x, y, width, height, nullptr, nullptr,
+                                      ThisModule(), nullptr));
   if (!window) throw std::runtime_error("cannot create the form " + design.caption);
   FitClientArea(window.get(), clientWidth, clientHeight);
   return window;

@@ -10,7 +10,7 @@
 #include "common/error.h"
 #include "win32/audio/mci_playback.h"
 #include "win32/audio/multimedia_errors.h"
-#include "win32/base/notify_window.h"
+#include "win32/base/message_window.h"
 #include "win32/audio/wave_recording.h"
 
 namespace voxtrel::win32 {
@@ -32,7 +32,11 @@ std::string Lower(std::string_view text) {
 class Win32MultimediaControl final : public platform::IMultimediaControl {
  public:
   Win32MultimediaControl()
-      : window_([this](WPARAM code, LPARAM deviceId) { OnNotify(code, deviceId); }) {}
+      : window_([this](UINT message, WPARAM code, LPARAM deviceId) -> std::optional<LRESULT> {
+          if (message != MM_MCINOTIFY) return std::nullopt;
+          OnNotify(code, deviceId);
+          return 0;
+        }) {}
   ~Win32MultimediaControl() override { Close(); }
   Win32MultimediaControl(const Win32MultimediaControl&) = delete;
   Win32MultimediaControl& operator=(const Win32MultimediaControl&) = delete;
@@ -107,7 +111,7 @@ class Win32MultimediaControl final : public platform::IMultimediaControl {
     if (playback_) {
       playback_.reset();
       // A closed device's notifications are no longer news; its id may be reused.
-      window_.DiscardPending();
+      window_.DiscardPending(MM_MCINOTIFY);
     }
   }
 
@@ -125,7 +129,7 @@ class Win32MultimediaControl final : public platform::IMultimediaControl {
   std::string deviceType_;
   std::string fileName_;
   std::function<void(std::int16_t)> done_;
-  NotifyWindow window_;
+  MessageWindow window_;
   std::unique_ptr<WaveRecording> recording_;
   std::unique_ptr<MciPlayback> playback_;
 };

@@ -64,7 +64,7 @@ class Win32WaveIn::Stream {
 
   HWAVEIN device() const { return device_.get(); }
   HANDLE event() const { return event_.get(); }
-  MMRESULT Close() { return device_.Close(); }
+  MMRESULT Close() { return CloseWithoutReset(device_); }
 
   WAVEHDR* Find(const WaveHeader& owner) {
     const auto found = headers_.find(&owner);

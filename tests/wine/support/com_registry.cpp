@@ -5,14 +5,13 @@
 #include <string>
 #include <vector>
 
-#include "win32/base/unique_hkey.h"
+#include "win32/base/unique_handle.h"
 #include "win32/base/text.h"
 #include "win32/base/unique_handle.h"
 
 namespace voxtrel::win32::testing {
 namespace {
 
-using com::UniqueHkey;
 
 constexpr DWORD kRegsvr32PatienceMs = 60000;
 constexpr DWORD kLongestValueName = 16384;
