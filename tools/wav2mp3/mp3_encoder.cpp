@@ -69,29 +69,29 @@ std::string ErrnoText() {
 
 }  // namespace
 
-OutputFile::OutputFile(std::string path) : path_(std::move(path)) {
-  file_.reset(std::fopen(path_.c_str(), "wb"));
-  if (!file_) throw EncodeError("cannot create '" + path_ + "'" + ErrnoText());
+OutputFile::OutputFile(std::string path) : path_(std::move(path)), partPath_(path_ + kPartSuffix) {
+  file_.reset(std::fopen(partPath_.c_str(), "wb"));
+  if (!file_) throw EncodeError("cannot create '" + partPath_ + "'" + ErrnoText());
 }
 
 OutputFile::~OutputFile() {
   if (file_) {
     file_.reset();
-    std::remove(path_.c_str());
+    std::remove(partPath_.c_str());
   }
 }
 
 void OutputFile::Write(std::span<const std::uint8_t> bytes) {
   errno = 0;
   if (std::fwrite(bytes.data(), 1, bytes.size(), file_.get()) != bytes.size()) {
-    throw EncodeError("cannot write '" + path_ + "'" + ErrnoText());
+    throw EncodeError("cannot write '" + partPath_ + "'" + ErrnoText());
   }
 }
 
 void OutputFile::Seek(std::uint64_t offset) {
   errno = 0;
   if (offset > LONG_MAX || std::fseek(file_.get(), static_cast<long>(offset), SEEK_SET) != 0) {
-    throw EncodeError("cannot seek in '" + path_ + "'" + ErrnoText());
+    throw EncodeError("cannot seek in '" + partPath_ + "'" + ErrnoText());
   }
 }
 
@@ -100,9 +100,15 @@ void OutputFile::Close() {
   std::FILE* file = file_.release();
   const bool flushed = std::fflush(file) == 0;
   const bool closed = std::fclose(file) == 0;
-  if (!flushed || !closed) {
-    std::remove(path_.c_str());
-    throw EncodeError("cannot finish '" + path_ + "'" + ErrnoText());
+  // The C runtime's rename on Windows does not replace a file: the old one goes first there.
+  const bool renamed =
+      flushed && closed &&
+      (std::rename(partPath_.c_str(), path_.c_str()) == 0 ||
+       (std::remove(path_.c_str()) == 0 && std::rename(partPath_.c_str(), path_.c_str()) == 0));
+  if (!renamed) {
+    const std::string reason = ErrnoText();
+    std::remove(partPath_.c_str());
+    throw EncodeError("cannot finish '" + path_ + "'" + reason);
   }
 }
 

@@ -17,10 +17,13 @@ class EncodeError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-// The MP3 file being written. Close() must succeed for the file to count as written; a file
-// that is never closed is removed, so no half-written MP3 is left behind.
+// The MP3 file being written. It is written as `path` + kPartSuffix and renamed to `path` by
+// Close(), so `path` never holds a half-written MP3, even when the program is killed. A file
+// that is never closed is removed.
 class OutputFile {
  public:
+  static constexpr char kPartSuffix[] = ".part";
+
   explicit OutputFile(std::string path);  // throws EncodeError
   ~OutputFile();
   OutputFile(const OutputFile&) = delete;
@@ -35,6 +38,7 @@ class OutputFile {
     void operator()(std::FILE* file) const { std::fclose(file); }
   };
   std::string path_;
+  std::string partPath_;
   std::unique_ptr<std::FILE, Closer> file_;
 };
 
