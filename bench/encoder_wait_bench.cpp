@@ -10,9 +10,10 @@
 #include <utility>
 
 #include "audio/mod_utils.h"
+#include "common/wav_format.h"
 #include "host/mod_trace_write.h"
-#include "win32/thread_times.h"
 #include "win32/platform/win32_platform.h"
+#include "win32/thread_times.h"
 
 namespace {
 
@@ -28,28 +29,14 @@ class FixedPlace final : public voxtrel::FormPositioner {
 // A changing tone at 11025 Hz, 16-bit mono: what the recorder saves.
 void WriteAudio(const std::string& path, std::uint32_t seconds) {
   constexpr std::uint32_t kRate = 11025;
-  const std::uint32_t kSamples = kRate * seconds;
-  const auto put = [](std::ofstream& out, std::uint32_t value, int bytes) {
-    for (int i = 0; i < bytes; ++i) out.put(static_cast<char>((value >> (8 * i)) & 0xff));
-  };
-  std::ofstream out(path, std::ios::binary);
-  out << "RIFF";
-  put(out, 36 + kSamples * 2, 4);
-  out << "WAVEfmt ";
-  put(out, 16, 4);
-  put(out, 1, 2);
-  put(out, 1, 2);
-  put(out, kRate, 4);
-  put(out, kRate * 2, 4);
-  put(out, 2, 2);
-  put(out, 16, 2);
-  out << "data";
-  put(out, kSamples * 2, 4);
-  for (std::uint32_t i = 0; i < kSamples; ++i) {
+  std::string samples;
+  for (std::uint32_t i = 0; i < kRate * seconds; ++i) {
     const double t = static_cast<double>(i) / kRate;
     const double sample = 9000 * std::sin(2 * std::numbers::pi * (300 + 200 * std::sin(t)) * t);
-    put(out, static_cast<std::uint32_t>(static_cast<std::int32_t>(sample)) & 0xffff, 2);
+    voxtrel::wav::PutLe(samples, static_cast<std::uint16_t>(std::lround(sample)), 2);
   }
+  std::ofstream(path, std::ios::binary)
+      << voxtrel::wav::File(voxtrel::wav::Pcm(1, kRate, 16), samples);
 }
 
 void Measure(const std::string& label, const std::string& rate, bool isStandAlone,

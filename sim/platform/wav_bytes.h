@@ -7,9 +7,10 @@
 
 #include "platform/wave_in.h"
 
+// WAV files for the doubles in the ports' format type; the bytes are common/wav_format's.
 namespace voxtrel::sim {
 
-// A canonical PCM WAV file: 44-byte header and the samples.
+// A plain PCM WAV file: the 44-byte header and the samples.
 std::string MakeWav(const platform::WaveFormat& format, std::string_view samples);
 
 struct WavInfo {

@@ -5,36 +5,13 @@
 #include <cerrno>
 #include <cstring>
 
+#include "common/wav_format.h"
+
 namespace voxtrel::wav2mp3 {
 namespace {
 
-constexpr int kFormatPcm = 1;
-constexpr int kFormatExtensible = 0xFFFE;
-constexpr std::size_t kPlainFormatSize = 16;
-constexpr std::size_t kExtensibleFormatSize = 40;
-// KSDATAFORMAT_SUBTYPE_PCM after its leading format tag, as stored in the file.
-constexpr std::array<std::uint8_t, 14> kPcmSubFormatTail = {
-    0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80, 0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
-
-unsigned Byte(std::span<const std::byte> bytes, std::size_t at) {
-  return std::to_integer<unsigned>(bytes[at]);
-}
-
-std::uint16_t U16(std::span<const std::byte> bytes, std::size_t at) {
-  return static_cast<std::uint16_t>(Byte(bytes, at) | Byte(bytes, at + 1) << 8);
-}
-
-std::uint32_t U32(std::span<const std::byte> bytes, std::size_t at) {
-  return U16(bytes, at) | static_cast<std::uint32_t>(U16(bytes, at + 2)) << 16;
-}
-
-bool HasId(std::span<const std::byte> bytes, std::size_t at, const char (&id)[5]) {
-  return std::memcmp(bytes.data() + at, id, 4) == 0;
-}
-
 bool IsPcmSubFormat(std::span<const std::byte> format) {
-  if (U16(format, 24) != kFormatPcm) return false;
-  return std::equal(kPcmSubFormatTail.begin(), kPcmSubFormatTail.end(), format.begin() + 26,
+  return std::equal(wav::kPcmSubFormat.begin(), wav::kPcmSubFormat.end(), format.begin() + 24,
                     [](std::uint8_t expected, std::byte got) {
                       return std::to_integer<std::uint8_t>(got) == expected;
                     });
@@ -86,54 +63,44 @@ WavReader::WavReader(ByteSource& source) : source_(source) {
 
 void WavReader::ParseChunks() {
   const std::uint64_t size = source_.size();
-  std::array<std::byte, 12> riff{};
-  if (size < riff.size()) throw WavError("not a WAV file (too short)");
-  source_.ReadAt(0, riff);
-  if (!HasId(riff, 0, "RIFF") || !HasId(riff, 8, "WAVE")) throw WavError("not a WAV file");
-
-  // The RIFF size is often wrong in files written by recorders; the real file size bounds
-  // every chunk instead.
-  bool have_format = false;
-  bool have_data = false;
-  std::uint64_t data_bytes = 0;
-  std::uint64_t offset = riff.size();
-  while (offset + 8 <= size && !(have_format && have_data)) {
-    std::array<std::byte, 8> header{};
-    source_.ReadAt(offset, header);
-    const std::uint64_t body = offset + header.size();
-    const std::uint32_t chunk_size = U32(header, 4);
-    if (HasId(header, 0, "fmt ") && !have_format) {
-      ParseFormat(body, chunk_size);
-      have_format = true;
-    } else if (HasId(header, 0, "data") && !have_data) {
-      if (chunk_size > size - body) throw WavError("data chunk is longer than the file");
-      data_offset_ = body;
-      data_bytes = chunk_size;
-      have_data = true;
-    }
-    offset = body + chunk_size + (chunk_size & 1U);
+  if (size < 12) throw WavError("not a WAV file (too short)");
+  const auto chunks = wav::FindChunks(size, [this](std::uint64_t offset, std::span<std::byte> out) {
+    source_.ReadAt(offset, out);
+  });
+  if (!chunks) throw WavError("not a WAV file");
+  // Checked in file order, so the first fault in the file is the one reported.
+  const auto& format = chunks->format;
+  const auto& data = chunks->data;
+  const bool formatFirst = format && (!data || format->offset < data->offset);
+  if (formatFirst) ParseFormat(format->offset, format->size);
+  if (data && data->size > size - data->offset) {
+    throw WavError("data chunk is longer than the file");
   }
-  if (!have_format) throw WavError("no fmt chunk");
-  if (!have_data) throw WavError("no data chunk");
-  frame_count_ = data_bytes / static_cast<std::uint64_t>(format_.frame_bytes());
+  if (format && !formatFirst) ParseFormat(format->offset, format->size);
+  if (!format) throw WavError("no fmt chunk");
+  if (!data) throw WavError("no data chunk");
+  data_offset_ = data->offset;
+  frame_count_ = data->size / static_cast<std::uint64_t>(format_.frame_bytes());
 }
 
 void WavReader::ParseFormat(std::uint64_t offset, std::uint32_t size) {
-  if (size < kPlainFormatSize) throw WavError("fmt chunk too short");
+  if (size < wav::kFormatBytes) throw WavError("fmt chunk too short");
   if (size > source_.size() - offset) throw WavError("fmt chunk is longer than the file");
-  std::array<std::byte, kExtensibleFormatSize> raw{};
+  std::array<std::byte, wav::kExtensibleFormatBytes> raw{};
   source_.ReadAt(offset, std::span(raw).first(std::min<std::size_t>(size, raw.size())));
 
-  const int tag = U16(raw, 0);
-  const int channels = U16(raw, 2);
-  const std::uint32_t rate = U32(raw, 4);
-  const int block_align = U16(raw, 12);
-  const int bits = U16(raw, 14);
-  if (tag == kFormatExtensible) {
-    if (size < kExtensibleFormatSize) throw WavError("extensible fmt chunk too short");
+  const wav::Format fields = wav::DecodeFormat(raw);
+  const int tag = fields.formatTag;
+  const int channels = fields.channels;
+  const std::uint32_t rate = fields.samplesPerSec;
+  const int bits = fields.bitsPerSample;
+  if (tag == wav::kFormatExtensible) {
+    if (size < wav::kExtensibleFormatBytes) throw WavError("extensible fmt chunk too short");
     if (!IsPcmSubFormat(raw)) throw WavError("only PCM WAV files are supported");
-    if (U16(raw, 18) > bits) throw WavError("valid bits exceed the sample size");
-  } else if (tag != kFormatPcm) {
+    if (wav::GetLe(raw, 18, 2) > static_cast<unsigned>(bits)) {
+      throw WavError("valid bits exceed the sample size");
+    }
+  } else if (tag != wav::kFormatPcm) {
     throw WavError("WAV format " + std::to_string(tag) + " is not supported, only PCM");
   }
   if (channels != 1 && channels != 2) {
@@ -146,8 +113,9 @@ void WavReader::ParseFormat(std::uint64_t offset, std::uint32_t size) {
     throw WavError("sample rate " + std::to_string(rate) + " Hz is out of range");
   }
   format_ = {channels, static_cast<int>(rate), bits};
-  if (block_align != format_.frame_bytes()) {
-    throw WavError("block align " + std::to_string(block_align) + " does not match the format");
+  if (fields.blockAlign != format_.frame_bytes()) {
+    throw WavError("block align " + std::to_string(fields.blockAlign) +
+                   " does not match the format");
   }
 }
 
