@@ -1,5 +1,6 @@
 #include "sim/platform/fake_encoder.h"
 
+#include "common/command_line.h"
 #include "sim/platform/wav_bytes.h"
 
 namespace voxtrel::sim {
@@ -9,44 +10,9 @@ FakeEncoder::FakeEncoder(FakePlatform& platform, const std::string& path) : plat
       path, [this](const std::string& commandLine) { return Start(commandLine); });
 }
 
-std::vector<std::string> FakeEncoder::SplitCommandLine(const std::string& commandLine) {
-  std::vector<std::string> arguments;
-  std::size_t i = 0;
-  const std::size_t n = commandLine.size();
-  while (true) {
-    while (i < n && (commandLine[i] == ' ' || commandLine[i] == '\t')) ++i;
-    if (i >= n) break;
-    std::string argument;
-    bool quoted = false;
-    while (i < n && (quoted || (commandLine[i] != ' ' && commandLine[i] != '\t'))) {
-      std::size_t backslashes = 0;
-      while (i < n && commandLine[i] == '\\') ++backslashes, ++i;
-      if (i < n && commandLine[i] == '"') {
-        argument.append(backslashes / 2, '\\');
-        if (backslashes % 2 == 1) {
-          argument += '"';
-        } else if (quoted && i + 1 < n && commandLine[i + 1] == '"') {
-          argument += '"';  // "" inside quotes is a literal quote
-          ++i;
-        } else {
-          quoted = !quoted;
-        }
-        ++i;
-      } else {
-        argument.append(backslashes, '\\');
-        if (i < n && (quoted || (commandLine[i] != ' ' && commandLine[i] != '\t'))) {
-          argument += commandLine[i++];
-        }
-      }
-    }
-    arguments.push_back(argument);
-  }
-  return arguments;
-}
-
 FakeShell::Run FakeEncoder::Start(const std::string& commandLine) {
   Call call;
-  call.arguments = SplitCommandLine(commandLine);
+  call.arguments = voxtrel::SplitCommandLine(commandLine);
   std::vector<std::string> positional;
   for (std::size_t i = 1; i < call.arguments.size(); ++i) {
     const std::string& argument = call.arguments[i];

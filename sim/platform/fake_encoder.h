@@ -31,9 +31,6 @@ class FakeEncoder {
 
   const std::vector<Call>& Calls() const { return calls_; }
 
-  // argv as a Windows program's C runtime builds it from a command line.
-  static std::vector<std::string> SplitCommandLine(const std::string& commandLine);
-
  private:
   FakeShell::Run Start(const std::string& commandLine);
 

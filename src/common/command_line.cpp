@@ -1,5 +1,7 @@
 #include "common/command_line.h"
 
+#include <utility>
+
 namespace voxtrel {
 
 std::string QuoteArgument(std::string_view text) {
@@ -21,6 +23,39 @@ std::string QuoteArgument(std::string_view text) {
   quoted.append(2 * backslashes, '\\');
   quoted += '"';
   return quoted;
+}
+
+std::vector<std::string> SplitCommandLine(std::string_view line) {
+  std::vector<std::string> arguments;
+  std::size_t i = 0;
+  const auto blank = [&] { return line[i] == ' ' || line[i] == '\t'; };
+  for (;;) {
+    while (i < line.size() && blank()) ++i;
+    if (i == line.size()) return arguments;
+    std::string argument;
+    bool quoted = false;
+    while (i < line.size() && (quoted || !blank())) {
+      std::size_t backslashes = 0;
+      while (i < line.size() && line[i] == '\\') ++backslashes, ++i;
+      if (i < line.size() && line[i] == '"') {
+        // Backslashes before a quote are halved; an odd one out makes the quote literal.
+        argument.append(backslashes / 2, '\\');
+        if (backslashes % 2 == 1) {
+          argument += '"';
+        } else if (quoted && i + 1 < line.size() && line[i + 1] == '"') {
+          argument += '"';  // "" inside quotes: a literal quote (the C runtime since 2008)
+          ++i;
+        } else {
+          quoted = !quoted;
+        }
+        ++i;
+      } else {
+        argument.append(backslashes, '\\');
+        if (i < line.size() && (quoted || !blank())) argument += line[i++];
+      }
+    }
+    arguments.push_back(std::move(argument));
+  }
 }
 
 }  // namespace voxtrel

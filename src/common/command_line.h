@@ -2,6 +2,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace voxtrel {
 
@@ -9,5 +10,9 @@ namespace voxtrel {
 // runtime's, CommandLineToArgvW's) gives back exactly `text` as one argument, whatever
 // quotes, backslashes and blanks it holds. A NUL cannot travel on a command line.
 std::string QuoteArgument(std::string_view text);
+
+// The arguments a Windows program's C runtime makes of its command line (the program name
+// included), by the rules QuoteArgument writes for.
+std::vector<std::string> SplitCommandLine(std::string_view commandLine);
 
 }  // namespace voxtrel

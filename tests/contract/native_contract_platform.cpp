@@ -1,5 +1,5 @@
+#include "common/command_line.h"
 #include "contract/contract_platform.h"
-#include "sim/platform/fake_encoder.h"
 #include "sim/platform/fake_platform.h"
 
 namespace voxtrel::contract {
@@ -11,7 +11,7 @@ class NativeContractPlatform final : public ContractPlatform {
     fake_.files.AddFolder(ScratchFolder());
     fake_.files.PutFile(ExitWithProgram(), "MZ");
     fake_.shell.InstallProgram(ExitWithProgram(), [](const std::string& commandLine) {
-      const auto arguments = sim::FakeEncoder::SplitCommandLine(commandLine);
+      const auto arguments = SplitCommandLine(commandLine);
       sim::FakeShell::Run run;
       if (arguments.size() >= 3) {
         run.exitCode = static_cast<std::uint32_t>(std::stoul(arguments[1]));
