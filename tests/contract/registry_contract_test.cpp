@@ -50,24 +50,20 @@ class RegistryContract : public testing::Test {
     EXPECT_EQ(port().CloseKey(key), platform::kErrorSuccess);
   }
 
-  struct Raw {
-    long status = -1;
-    std::uint32_t type = 0;
-    std::string bytes;
-  };
-  Raw GetRaw(const std::string& path, const std::string& name) {
-    Raw raw;
+  // A text value's bytes, read as callers size their buffer: ask for the size, then read.
+  std::string GetText(const std::string& path, const std::string& name) {
     RegKey key = 0;
-    if (port().OpenKey(kHkeyCurrentUser, path, &key) != platform::kErrorSuccess) return raw;
+    EXPECT_EQ(port().OpenKey(kHkeyCurrentUser, path, &key), platform::kErrorSuccess);
+    std::uint32_t type = 0;
     std::uint32_t size = 0;
-    raw.status = port().QueryValue(key, name, &raw.type, nullptr, &size);
-    if (raw.status == platform::kErrorSuccess) {
-      std::vector<std::byte> data(size);
-      raw.status = port().QueryValue(key, name, &raw.type, data.data(), &size);
-      raw.bytes.assign(reinterpret_cast<const char*>(data.data()), size);
-    }
+    EXPECT_EQ(port().QueryValue(key, name, &type, nullptr, &size), platform::kErrorSuccess);
+    std::string bytes(size, '?');
+    EXPECT_EQ(
+        port().QueryValue(key, name, &type, reinterpret_cast<std::byte*>(bytes.data()), &size),
+        platform::kErrorSuccess);
+    EXPECT_EQ(type, platform::kRegSz);
     port().CloseKey(key);
-    return raw;
+    return bytes.substr(0, size);
   }
 
   std::unique_ptr<contract::ContractPlatform> platform_;
@@ -100,23 +96,16 @@ TEST_F(RegistryContract, KeysOpenCreateDeleteWithWindowsResultCodes) {
   EXPECT_FALSE(Registry::DeleteKey(kHkeyCurrentUser, base_ + "\\missing", "c"));
 }
 
-TEST_F(RegistryContract, QueryReportsTypeAndSizeAndAShortBufferGetsMoreData) {
+TEST_F(RegistryContract, AShortBufferGetsMoreDataAndAMissingValueNothing) {
   const std::string path = Key("query");
   PutRaw(path, "Text", platform::kRegSz, std::string("abc\0", 4));
-
   RegKey key = 0;
   ASSERT_EQ(port().OpenKey(kHkeyCurrentUser, path, &key), platform::kErrorSuccess);
   std::uint32_t type = 0;
-  std::uint32_t size = 0;
-  EXPECT_EQ(port().QueryValue(key, "text", &type, nullptr, &size), platform::kErrorSuccess);
-  EXPECT_EQ(type, platform::kRegSz);
-  EXPECT_EQ(size, 4u);
-
   std::byte small[2] = {};
-  size = sizeof(small);
-  EXPECT_EQ(port().QueryValue(key, "Text", &type, small, &size), platform::kErrorMoreData);
+  std::uint32_t size = sizeof(small);
+  EXPECT_EQ(port().QueryValue(key, "text", &type, small, &size), platform::kErrorMoreData);
   EXPECT_EQ(size, 4u);
-
   type = 0;
   EXPECT_EQ(port().QueryValue(key, "Missing", &type, nullptr, &size), platform::kErrorFileNotFound);
   EXPECT_EQ(type, 0u);
@@ -124,25 +113,25 @@ TEST_F(RegistryContract, QueryReportsTypeAndSizeAndAShortBufferGetsMoreData) {
 }
 
 TEST_F(RegistryContract, GetValueReadsTextNumbersAndNothingElse) {
-  const std::string path = Key("values");
-  PutRaw(path, "NoNul", platform::kRegSz, "11025");
-  PutRaw(path, "WithNul", platform::kRegSz, std::string("1\0", 2));
-  PutRaw(path, "Embedded", platform::kRegSz, std::string("ab\0cd\0", 6));
-  PutRaw(path, "Empty", platform::kRegSz, "");
-  PutRaw(path, "Dword", platform::kRegDword, std::string("\x02\x00\x00\x00", 4));
-  PutRaw(path, "Negative", platform::kRegDword, std::string("\xff\xff\xff\xff", 4));
-  PutRaw(path, "Binary", platform::kRegBinary, "1");
-  PutRaw(path, "Expand", platform::kRegExpandSz, std::string("1\0", 2));
-
   using classic::Variant;
-  EXPECT_EQ(Registry::GetValue(kHkeyCurrentUser, path, "NoNul"), Variant("11025"));
-  EXPECT_EQ(Registry::GetValue(kHkeyCurrentUser, path, "WithNul"), Variant("1"));
-  EXPECT_EQ(Registry::GetValue(kHkeyCurrentUser, path, "Embedded"), Variant("ab"));
-  EXPECT_EQ(Registry::GetValue(kHkeyCurrentUser, path, "Empty"), Variant(""));
-  EXPECT_EQ(Registry::GetValue(kHkeyCurrentUser, path, "Dword"), Variant(2));
-  EXPECT_EQ(Registry::GetValue(kHkeyCurrentUser, path, "Negative"), Variant(-1));
-  EXPECT_EQ(Registry::GetValue(kHkeyCurrentUser, path, "Binary"), Variant(""));
-  EXPECT_EQ(Registry::GetValue(kHkeyCurrentUser, path, "Expand"), Variant(""));
+  const std::string path = Key("values");
+  const struct {
+    const char* name;
+    std::uint32_t type;
+    std::string bytes;
+    Variant read;
+  } values[] = {{"NoNul", platform::kRegSz, "11025", Variant("11025")},
+                {"WithNul", platform::kRegSz, std::string("1\0", 2), Variant("1")},
+                {"Embedded", platform::kRegSz, std::string("ab\0cd\0", 6), Variant("ab")},
+                {"Empty", platform::kRegSz, "", Variant("")},
+                {"Dword", platform::kRegDword, std::string("\x02\x00\x00\x00", 4), Variant(2)},
+                {"Negative", platform::kRegDword, "\xff\xff\xff\xff", Variant(-1)},
+                {"Binary", platform::kRegBinary, "1", Variant("")},
+                {"Expand", platform::kRegExpandSz, std::string("1\0", 2), Variant("")}};
+  for (const auto& value : values) {
+    PutRaw(path, value.name, value.type, value.bytes);
+    EXPECT_EQ(Registry::GetValue(kHkeyCurrentUser, path, value.name), value.read) << value.name;
+  }
   EXPECT_EQ(Registry::GetValue(kHkeyCurrentUser, path, "Missing"), Variant(""));
   EXPECT_EQ(Registry::GetValue(kHkeyCurrentUser, base_ + "\\nokey", "NoNul"), Variant(""));
 }
@@ -153,15 +142,11 @@ TEST_F(RegistryContract, SetValueStoresTrimmedTextWithOneNulAndCreatesTheKeyPath
   ASSERT_FALSE(Registry::KeyExists(kHkeyCurrentUser, path));
 
   Registry::SetValue(kHkeyCurrentUser, path, "AQ", classic::Variant(" 1 "));
-  const Raw aq = GetRaw(path, "AQ");
-  EXPECT_EQ(aq.status, platform::kErrorSuccess);
-  EXPECT_EQ(aq.type, platform::kRegSz);
-  EXPECT_EQ(aq.bytes, std::string("1\0", 2));
-
+  EXPECT_EQ(GetText(path, "AQ"), std::string("1\0", 2));
   Registry::SetValue(kHkeyCurrentUser, path, "TagLine", classic::Variant(0));
-  EXPECT_EQ(GetRaw(path, "TagLine").bytes, std::string("0\0", 2));
+  EXPECT_EQ(GetText(path, "TagLine"), std::string("0\0", 2));
   Registry::SetValue(kHkeyCurrentUser, path, "Blank", classic::Variant("   "));
-  EXPECT_EQ(GetRaw(path, "Blank").bytes, std::string("\0", 1));
+  EXPECT_EQ(GetText(path, "blank"), std::string("\0", 1));  // names ignore case
 
   // Writing again replaces the value; creating the existing key keeps its content.
   Registry::SetValue(kHkeyCurrentUser, path, "AQ", classic::Variant("3"));
