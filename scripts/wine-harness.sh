@@ -1,13 +1,19 @@
 #!/usr/bin/env bash
 # The Wine harness for the Windows build: a scratch prefix, a virtual display started before
-# the first wine call, and a wineserver kept alive for the whole run.
+# the first wine call, a wineserver kept alive for the whole run, and a capture device fed
+# with speech.
 #
-#   wine-harness.sh start                 set everything up (idempotent)
-#   wine-harness.sh stop                  stop the wineserver and the display
+#   wine-harness.sh start                 start what is missing or has died (idempotent)
+#   wine-harness.sh stop                  stop everything it started
+#   wine-harness.sh status                which of its processes run (exit 1 if one is missing)
 #   wine-harness.sh run PROGRAM [ARGS]    start if needed, run one Windows program or test
 #   wine-harness.sh exec PROGRAM [ARGS]   run inside a started harness (CTest's emulator)
-#   wine-harness.sh ctest [ARGS]          start, run the windows build's CTest, stop
+#   wine-harness.sh ctest [ARGS]          start, run CTest in the windows build, stop
 #   wine-harness.sh shell                 print the environment for wine calls by hand
+#
+# VOXTREL_WINE_SCRATCH   the scratch folder (default build/wine)
+# VOXTREL_WINE_BUILD     the windows build that ctest runs (default build/windows)
+# VOXTREL_WINE_NO_AUDIO  1: start no sound server; on exec or run, that program sees none
 #
 # Test programs end with the line "VOXTREL-TEST-END <code>"; exec fails a program that exits
 # without it, since Wine can exit 0 after a crash.
@@ -28,29 +34,59 @@ wine_env() {
   # VOXTREL_WINE_NO_AUDIO=1 points a program (or the whole harness) at no server: no device.
   export PULSE_SERVER=unix:$scratch/pulse/native
   if [[ ${VOXTREL_WINE_NO_AUDIO:-0} == 1 ]]; then export PULSE_SERVER=unix:$scratch/pulse/none; fi
+  load_state
+}
+
+# The display and the ids of the processes the harness started.
+load_state() {
+  DISPLAY='' VOXTREL_XVFB_PID='' VOXTREL_PULSE_PID='' VOXTREL_FEED_PID=''
+  VOXTREL_WINESERVER_PID=''
   if [[ -f $state ]]; then
     # shellcheck source=/dev/null
     source "$state"
   fi
+  if [[ -n $DISPLAY ]]; then export DISPLAY; fi
 }
 
-running() {
-  [[ -f $state ]] || return 1
-  # shellcheck source=/dev/null
-  (source "$state" && kill -0 "$VOXTREL_XVFB_PID" 2>/dev/null)
+# Written whole and renamed, so a program starting meanwhile reads the old or the new state.
+save_state() {
+  cat >"$state.new" <<EOF
+DISPLAY=$DISPLAY
+VOXTREL_XVFB_PID=$VOXTREL_XVFB_PID
+VOXTREL_PULSE_PID=$VOXTREL_PULSE_PID
+VOXTREL_FEED_PID=$VOXTREL_FEED_PID
+VOXTREL_WINESERVER_PID=$VOXTREL_WINESERVER_PID
+EOF
+  mv -f "$state.new" "$state"
 }
+
+# True while process $1 runs the program named $2 (a pattern). A dead child of this shell
+# stays a zombie until reaped, and a reused id runs another program: neither counts.
+alive() {
+  local stat
+  [[ -n $1 ]] && stat=$(cat "/proc/$1/stat" 2>/dev/null) || return 1
+  # shellcheck disable=SC2053
+  [[ ${stat#* (} == $2") "[^ZX]* ]]
+}
+
+xvfb_alive() { alive "$VOXTREL_XVFB_PID" Xvfb; }
+pulse_alive() { alive "$VOXTREL_PULSE_PID" pulseaudio; }
+feed_alive() { alive "$VOXTREL_FEED_PID" bash; }
+wineserver_alive() { alive "$VOXTREL_WINESERVER_PID" 'wineserver*'; }
 
 start_display() {
   local displayfile=$scratch/display
   rm -f "$displayfile"
   Xvfb -displayfd 3 -nolisten tcp -screen 0 1280x1024x24 3>"$displayfile" >/dev/null 2>&1 &
-  local pid=$!
+  VOXTREL_XVFB_PID=$!
   for _ in $(seq 100); do
     [[ -s $displayfile ]] && break
     sleep 0.1
   done
   [[ -s $displayfile ]] || { echo "wine-harness: Xvfb did not start" >&2; exit 1; }
-  printf 'export DISPLAY=:%s\nVOXTREL_XVFB_PID=%s\n' "$(tr -d '\n' <"$displayfile")" "$pid" >"$state"
+  DISPLAY=:$(tr -d '\n' <"$displayfile")
+  export DISPLAY
+  save_state
 }
 
 # Spoken text, normalised: the capture device's endless input.
@@ -63,10 +99,10 @@ the lazy dog. Please call me back this afternoon about the meeting on Thursday. 
 }
 
 # A real-time capture device for Wine (whose MCI waveaudio recording is broken, waveIn is not):
-# a PulseAudio null sink whose monitor is the default source, fed with looping speech.
-start_audio() {
+# a PulseAudio null sink whose monitor is the default source.
+start_pulse() {
   local pulse=$scratch/pulse
-  # A server left by a harness whose display died holds the pid file in $XDG_RUNTIME_DIR.
+  # A server left by an earlier harness holds the pid file in $XDG_RUNTIME_DIR.
   pulseaudio --kill >/dev/null 2>&1 || true
   rm -f "$pulse/native"
   cat >"$pulse/default.pa" <<EOF
@@ -79,28 +115,98 @@ EOF
   # when the tests load both cores.
   pulseaudio --daemonize=no --disable-shm=yes --realtime=yes --exit-idle-time=-1 -n \
     -F "$pulse/default.pa" --log-target=file:"$pulse/pulseaudio.log" >/dev/null 2>&1 &
-  printf 'VOXTREL_PULSE_PID=%s\n' "$!" >>"$state"
+  VOXTREL_PULSE_PID=$!
+  save_state
   for _ in $(seq 100); do
     pactl info >/dev/null 2>&1 && break
     sleep 0.1
   done
   pactl info >/dev/null 2>&1 || { echo "wine-harness: PulseAudio did not start" >&2; exit 1; }
-  speech_sample "$pulse/speech.wav"
-  # A low latency makes the null sink render in small blocks (else up to 2 s), so captured
-  # audio arrives steadily. The loop ends by itself when the server goes away.
-  (while paplay --latency-msec=20 "$pulse/speech.wav"; do :; done) >/dev/null 2>&1 &
-  printf 'VOXTREL_FEED_PID=%s\n' "$!" >>"$state"
 }
 
-start() {
-  if running; then return 0; fi
+# Looping speech into the null sink, in a process group of its own so that stopping it also
+# stops the paplay it runs. A low latency makes the null sink render in small blocks (else up
+# to 2 s), so captured audio arrives steadily. The loop ends by itself when the server goes.
+start_feed() {
+  local sample=$scratch/pulse/speech.wav
+  speech_sample "$sample"
+  # shellcheck disable=SC2016
+  setsid bash -c 'while paplay --latency-msec=20 "$1"; do :; done' feed "$sample" \
+    </dev/null >/dev/null 2>&1 &
+  VOXTREL_FEED_PID=$!
+  save_state
+}
+
+stop_feed() {
+  if feed_alive; then kill -- "-$VOXTREL_FEED_PID" 2>/dev/null || true; fi
+  VOXTREL_FEED_PID=''
+}
+
+# The loudest 16-bit sample in a quarter second read from the capture device.
+capture_peak() {
+  { timeout 5 parec --device=nullsink.monitor --raw --format=s16le --rate=11025 --channels=1 \
+    2>/dev/null || true; } | head -c 5512 | od -An -v -td2 -w2 |
+    awk '{ v = $1 < 0 ? -$1 : $1; if (v > m) m = v } END { print m + 0 }'
+}
+
+# The first recording must not catch the feed starting: wait until speech comes out of the
+# capture device (about -30 dB of full scale; speech peaks near -3 dB, silence reads 0).
+await_sound() {
+  local peak=0
+  for _ in $(seq 120); do
+    peak=$(capture_peak)
+    ((peak > 1000)) && return 0
+    feed_alive || break
+  done
+  echo "wine-harness: the capture device delivers no sound (peak $peak)" >&2
+  exit 1
+}
+
+# The server and the feed; a feed without its server is useless, and a server without its
+# feed records silence.
+ensure_audio() {
+  if pulse_alive && feed_alive; then return 0; fi
+  if ! pulse_alive; then
+    stop_feed
+    start_pulse
+  fi
+  feed_alive || start_feed
+  await_sound
+}
+
+# The id of the wineserver serving this prefix: the one working in the prefix's server folder.
+find_wineserver() {
+  local folder pid
+  folder=$(printf 'server-%x-%x' "$(stat -c %d "$WINEPREFIX")" "$(stat -c %i "$WINEPREFIX")")
+  for pid in /proc/[0-9]*; do
+    pid=${pid#/proc/}
+    alive "$pid" 'wineserver*' || continue
+    [[ $(readlink "/proc/$pid/cwd" 2>/dev/null) == */"$folder" ]] && { echo "$pid"; return 0; }
+  done
+  return 1
+}
+
+ensure_wineserver() {
+  wineserver_alive && return 0
+  for _ in $(seq 100); do
+    # Exits at once with code 2 while a server runs for the prefix.
+    wineserver -p >/dev/null 2>&1 || true
+    VOXTREL_WINESERVER_PID=$(find_wineserver) && break
+    sleep 0.1
+  done
+  wineserver_alive || { echo "wine-harness: wineserver did not start" >&2; exit 1; }
+  save_state
+}
+
+start_fresh() {
+  stop_processes
   mkdir -p "$scratch"/{home,run,config,cache,pulse}
   chmod 700 "$scratch/run"
   start_display
   wine_env
-  if [[ ${VOXTREL_WINE_NO_AUDIO:-0} != 1 ]]; then start_audio; fi
   mkdir -p "$WINEPREFIX"
-  wineserver -p
+  if [[ ${VOXTREL_WINE_NO_AUDIO:-0} != 1 ]]; then ensure_audio; fi
+  ensure_wineserver
   if [[ ! -f $WINEPREFIX/system.reg ]]; then
     echo "wine-harness: preparing a Wine prefix in $WINEPREFIX" >&2
   fi
@@ -111,17 +217,63 @@ start() {
   wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
 }
 
-stop() {
+# Restarts what has died. Without the display everything goes: Wine's desktop process keeps
+# the display it started with.
+restart_what_died() {
   wine_env
-  if [[ -d ${WINEPREFIX:-/nonexistent} ]]; then wineserver -k >/dev/null 2>&1 || true; fi
-  if [[ -f $state ]]; then
-    # An unset id must not become "kill 0", which would end the caller's process group.
-    local pid
-    for pid in "${VOXTREL_FEED_PID:-}" "${VOXTREL_PULSE_PID:-}" "${VOXTREL_XVFB_PID:-}"; do
-      [[ -n $pid ]] && kill "$pid" 2>/dev/null || true
-    done
-    rm -f "$state"
+  if ! xvfb_alive; then
+    start_fresh
+    return
   fi
+  if [[ ${VOXTREL_WINE_NO_AUDIO:-0} != 1 ]]; then ensure_audio; fi
+  ensure_wineserver
+}
+
+# One caller at a time (CTest may run programs side by side); the processes started under the
+# lock must not inherit it (flock -o), or it would never be released.
+start() {
+  mkdir -p "$scratch"
+  VOXTREL_WINE_SCRATCH=$scratch flock -o "$scratch/harness.lock" \
+    bash "${BASH_SOURCE[0]}" restart-what-died >&2
+}
+
+stop_processes() {
+  wine_env
+  if [[ -d $WINEPREFIX ]]; then
+    local server
+    server=$(find_wineserver) || true
+    wineserver -k >/dev/null 2>&1 || true
+    # A new server cannot start for the prefix while the old one is still going.
+    for _ in $(seq 100); do
+      alive "$server" 'wineserver*' || break
+      sleep 0.1
+    done
+  fi
+  # Only ids still running their program: a dead one's id may belong to anything by now.
+  stop_feed
+  if pulse_alive; then kill "$VOXTREL_PULSE_PID" 2>/dev/null || true; fi
+  if xvfb_alive; then kill "$VOXTREL_XVFB_PID" 2>/dev/null || true; fi
+  rm -f "$state"
+  load_state
+}
+
+stop() {
+  [[ -d $scratch ]] || return 0
+  VOXTREL_WINE_SCRATCH=$scratch flock -o "$scratch/harness.lock" bash "${BASH_SOURCE[0]}" stop-now
+}
+
+status() {
+  wine_env
+  local name missing=0
+  for name in xvfb pulse feed wineserver; do
+    if "${name}_alive"; then
+      echo "$name: running"
+    else
+      echo "$name: not running"
+      missing=1
+    fi
+  done
+  return "$missing"
 }
 
 exec_program() {
@@ -143,20 +295,39 @@ exec_program() {
   return "$rc"
 }
 
+build_dir() {
+  local build=${VOXTREL_WINE_BUILD:-$repo/build/windows}
+  [[ $build == /* ]] || build=$PWD/$build
+  [[ -f $build/CTestTestfile.cmake ]] || {
+    echo "wine-harness: $build is not a configured windows build" >&2
+    exit 2
+  }
+  echo "$build"
+}
+
 command=${1:-}
 shift || true
 case $command in
   start) start ;;
   stop) stop ;;
-  exec) exec_program "$@" ;;
+  restart-what-died) restart_what_died ;;
+  stop-now) stop_processes ;;
+  status) status ;;
+  exec)
+    # What died since the last program starts again first (a no-capture program leaves the
+    # sound server alone); a harness never started or stopped stays so.
+    if [[ -f $state ]]; then start; fi
+    exec_program "$@"
+    ;;
   run)
     start
     exec_program "$@"
     ;;
   ctest)
+    build=$(build_dir)
     start
     trap stop EXIT
-    (cd "$repo/build/windows" && ctest "$@")
+    (cd "$build" && ctest "$@")
     ;;
   shell)
     start
@@ -167,7 +338,7 @@ case $command in
     done
     ;;
   *)
-    sed -n '2,14p' "${BASH_SOURCE[0]}" | sed 's/^# \{0,1\}//'
+    sed -n '2,19p' "${BASH_SOURCE[0]}" | sed 's/^# \{0,1\}//'
     exit 2
     ;;
 esac
