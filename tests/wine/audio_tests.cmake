@@ -1,7 +1,7 @@
 # Recording and playback under Wine with the harness's PulseAudio capture device (fed with
 # speech), and a second program that runs with no capture device at all. Wine's wave input
-# keeps only 0.1 s of audio, so the recording test runs alone: starved of CPU by other tests,
-# it would lose audio.
+# keeps only 0.1 s of audio and loses the rest when starved of CPU: alone, the real-time
+# figures the tests print describe the machine rather than the tests beside them.
 voxtrel_add_gtest(wine_audio_test
   SOURCES wine/audio_test.cpp
   LIBRARIES voxtrel_contract_platform

@@ -20,10 +20,33 @@ bool IsDone(WAVEHDR& header) {
   return (std::atomic_ref<DWORD>(header.dwFlags).load(std::memory_order_acquire) & WHDR_DONE) != 0;
 }
 
+struct ObserverSlot {
+  std::mutex mutex;
+  WaveCapture::DoneBufferObserver observer;
+};
+
+ObserverSlot& Observer() {
+  static ObserverSlot slot;
+  return slot;
+}
+
+WaveCapture::DoneBufferObserver CurrentObserver() {
+  ObserverSlot& slot = Observer();
+  std::lock_guard lock(slot.mutex);
+  return slot.observer;
+}
+
 }  // namespace
 
+void WaveCapture::ObserveDoneBuffers(DoneBufferObserver observer) {
+  ObserverSlot& slot = Observer();
+  std::lock_guard lock(slot.mutex);
+  slot.observer = std::move(observer);
+}
+
 WaveCapture::WaveCapture(const WAVEFORMATEX& format)
-    : bufferEvent_(CreateEventW(nullptr, FALSE, FALSE, nullptr)),
+    : observer_(CurrentObserver()),
+      bufferEvent_(CreateEventW(nullptr, FALSE, FALSE, nullptr)),
       stopEvent_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {
   if (!bufferEvent_ || !stopEvent_) throw Error(7, kMultimediaSource);
   HWAVEIN device = nullptr;
@@ -111,7 +134,7 @@ void WaveCapture::Harvest(bool requeue) {
     // A buffer the device refused to take back is skipped, so the others still come in.
     if (queued_[next_]) {
       if (!IsDone(header)) break;
-      Append(header);
+      Take(header);
       queued_[next_] =
           requeue && waveInAddBuffer(device_.get(), &header, sizeof(WAVEHDR)) == MMSYSERR_NOERROR;
     }
@@ -119,12 +142,18 @@ void WaveCapture::Harvest(bool requeue) {
   }
 }
 
-void WaveCapture::Append(const WAVEHDR& header) {
-  if (paused_.load() || failed_.load()) return;
+void WaveCapture::Take(const WAVEHDR& header) {
+  const std::span bytes(reinterpret_cast<const std::uint8_t*>(header.lpData),
+                        header.dwBytesRecorded);
+  const bool keep = !paused_.load() && !failed_.load();
+  if (observer_) observer_({bytes, keep});
+  if (keep) Append(bytes);
+}
+
+void WaveCapture::Append(std::span<const std::uint8_t> bytes) {
   try {
-    const auto* data = reinterpret_cast<const std::uint8_t*>(header.lpData);
     std::lock_guard lock(mutex_);
-    captured_.insert(captured_.end(), data, data + header.dwBytesRecorded);
+    captured_.insert(captured_.end(), bytes.begin(), bytes.end());
   } catch (...) {
     failed_.store(true);  // nothing may leave the worker; Finish reports it
   }

@@ -6,12 +6,14 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <mutex>
+#include <span>
 #include <thread>
 #include <vector>
 
-#include "win32/base/unique_handle.h"
 #include "win32/audio/unique_wave_in.h"
+#include "win32/base/unique_handle.h"
 
 namespace voxtrel::win32 {
 
@@ -25,6 +27,19 @@ class WaveCapture {
   static constexpr int kBuffersPerSecond = 20;
   // A second of audio queued: covers any hiccup of the worker's scheduling.
   static constexpr int kBufferCount = 20;
+
+  // A buffer as the device handed it back, and whether the recording kept it (it drops what
+  // comes back while paused).
+  struct DoneBuffer {
+    std::span<const std::uint8_t> bytes;
+    bool kept = false;
+  };
+  using DoneBufferObserver = std::function<void(const DoneBuffer&)>;
+
+  // Sees every buffer that captures started from now on get back, in the device's order, on
+  // the thread that takes it in; it must not throw. Empty to stop. What arrives from the
+  // device is beyond our control, what becomes of it is not: this makes it observable.
+  static void ObserveDoneBuffers(DoneBufferObserver observer);
 
   // Opens and starts the device; throws voxtrel::Error when it cannot.
   explicit WaveCapture(const WAVEFORMATEX& format);
@@ -42,10 +57,12 @@ class WaveCapture {
  private:
   void Run() noexcept;
   void Harvest(bool requeue);
-  void Append(const WAVEHDR& header);
+  void Take(const WAVEHDR& header);
+  void Append(std::span<const std::uint8_t> bytes);
   void StopWorker();
   void Release();
 
+  const DoneBufferObserver observer_;
   UniqueHandle bufferEvent_;
   UniqueHandle stopEvent_;
   std::vector<std::vector<std::uint8_t>> memory_;
