@@ -2,89 +2,108 @@
 // bars read back pixel by pixel. Painting is forced with Refresh, so nothing waits for time.
 #include <gtest/gtest.h>
 
+#include <windows.h>
+
+#include <algorithm>
 #include <cstdint>
-#include <functional>
+#include <cwchar>
+#include <tuple>
+#include <utility>
+#include <vector>
 
 #include "audio/frm_audio.h"
 #include "audio/frm_message.h"
-#include "wine/support/window_probe.h"
+#include "win32/base/gdi_handles.h"
 #include "win32/platform/win32_platform.h"
 
 namespace voxtrel {
 namespace {
 
-using win32::testing::CaptureClient;
-using win32::testing::ClientPixels;
-using win32::testing::FindThreadWindow;
-using win32::testing::SystemColor;
-using win32::testing::SystemColorValue;
-
 constexpr std::uint32_t kBarColor = 0x00FFC0C0;
 constexpr std::uint32_t kLineColor = 0x00FF0000;
 constexpr std::uint32_t kGreen = 0x0000C000;
 
-// The scope box lies at (-52, -60) with a 2-pixel border: box pixel (x, y) is client pixel
-// (x - 50, y - 58), and only box x 50..166, y 58..81 is inside the 155 x 24 client area.
-constexpr int kBoxToClientX = -52 + 2;
-constexpr int kBoxToClientY = -60 + 2;
+// A window's client area as it is on screen: 0x00BBGGRR colour values, row by row.
+struct ClientPixels {
+  int width = 0;
+  int height = 0;
+  std::vector<std::uint32_t> pixels;
 
-// The designs the audio form and the progress window load.
-platform::FormDesign ScopeDesign() {
-  return frmAudio::Design();
-}
-platform::FormDesign ProgressDesign() {
-  return frmMessage::Design();
-}
-
-struct ClientBox {
-  int left;
-  int top;
-  int right;  // inclusive
-  int bottom;
-  bool Contains(int x, int y) const { return x >= left && x <= right && y >= top && y <= bottom; }
-  int Area() const { return (right - left + 1) * (bottom - top + 1); }
+  std::uint32_t At(int x, int y) const { return pixels[static_cast<std::size_t>(y * width + x)]; }
+  // Pixels of one colour in a rectangle (inclusive corners).
+  int Count(std::uint32_t color, int left, int top, int right, int bottom) const {
+    int count = 0;
+    for (int y = std::max(top, 0); y <= std::min(bottom, height - 1); ++y) {
+      for (int x = std::max(left, 0); x <= std::min(right, width - 1); ++x) {
+        count += At(x, y) == color ? 1 : 0;
+      }
+    }
+    return count;
+  }
 };
 
-ClientBox FromBox(int x1, int y1, int x2, int y2) {
-  return {x1 + kBoxToClientX, y1 + kBoxToClientY, x2 + kBoxToClientX, y2 + kBoxToClientY};
-}
-
-int Count(const ClientPixels& pixels, const ClientBox& area,
-          const std::function<bool(std::uint32_t)>& match) {
-  int count = 0;
-  for (int y = std::max(area.top, 0); y <= std::min(area.bottom, pixels.height - 1); ++y) {
-    for (int x = std::max(area.left, 0); x <= std::min(area.right, pixels.width - 1); ++x) {
-      count += match(pixels.At(x, y)) ? 1 : 0;
-    }
+ClientPixels CaptureClient(HWND window) {
+  RECT client{};
+  GetClientRect(window, &client);
+  ClientPixels capture{client.right, client.bottom, {}};
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof(info.bmiHeader);
+  info.bmiHeader.biWidth = capture.width;
+  info.bmiHeader.biHeight = -capture.height;  // top-down rows
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;  // BI_RGB
+  void* bits = nullptr;
+  const win32::UniqueBitmap bitmap(
+      CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  const win32::UniqueMemoryDc memory(CreateCompatibleDC(nullptr));
+  {
+    // A cache DC without the window's child clipping, so children are read as well.
+    const win32::WindowDc source(window, DCX_CACHE);
+    const win32::ScopedSelection selection(memory.get(), bitmap.get());
+    EXPECT_TRUE(
+        BitBlt(memory.get(), 0, 0, capture.width, capture.height, source.get(), 0, 0, SRCCOPY));
   }
-  return count;
-}
-
-int CountColor(const ClientPixels& pixels, std::uint32_t color) {
-  return Count(pixels, {0, 0, pixels.width - 1, pixels.height - 1},
-               [&](std::uint32_t pixel) { return pixel == color; });
-}
-
-// The first child of a class; a failed test when there is none.
-const win32::testing::ChildWindow* ChildOfClass(const win32::testing::TopLevelWindow& window,
-                                                const std::string& className) {
-  static const win32::testing::ChildWindow kMissing{"missing", "", {}, false};
-  for (const auto& child : window.children) {
-    if (child.className == className) return &child;
+  GdiFlush();
+  const auto* rgb = static_cast<const std::uint32_t*>(bits);
+  for (int i = 0; i < capture.width * capture.height; ++i) {
+    // A DIB holds 0x00RRGGBB; colour values are 0x00BBGGRR.
+    capture.pixels.push_back((rgb[i] & 0xFFu) << 16 | (rgb[i] & 0xFF00u) | (rgb[i] >> 16 & 0xFFu));
   }
-  ADD_FAILURE() << "no child of class " << className;
-  return &kMissing;
+  return capture;
+}
+
+bool HasStyle(HWND window, int index, LONG_PTR style) {
+  return (GetWindowLongPtrW(window, index) & style) != 0;
+}
+
+std::tuple<int, int, int, int> Frame(HWND window) {
+  RECT frame{};
+  GetWindowRect(window, &frame);
+  return {frame.left, frame.top, frame.right - frame.left, frame.bottom - frame.top};
+}
+
+BOOL CALLBACK MatchCaption(HWND window, LPARAM context) {
+  auto& [caption, found] = *reinterpret_cast<std::pair<const wchar_t*, HWND>*>(context);
+  wchar_t text[64] = {};
+  GetWindowTextW(window, text, 64);
+  if (std::wcscmp(text, caption) == 0) found = window;
+  return found == nullptr;
+}
+
+// The thread's window with this caption; null when it has none.
+HWND Find(const wchar_t* caption) {
+  std::pair<const wchar_t*, HWND> search{caption, nullptr};
+  EnumThreadWindows(GetCurrentThreadId(), &MatchCaption, reinterpret_cast<LPARAM>(&search));
+  return search.second;
 }
 
 class FormsOnScreen : public testing::Test {
  protected:
   platform::IForms& forms() { return platform_.services().forms; }
 
-  ClientPixels Capture(platform::IForm& form, const std::string& caption) {
+  ClientPixels Capture(platform::IForm& form, const wchar_t* caption) {
     form.Refresh();
-    auto pixels = CaptureClient(caption);
-    EXPECT_TRUE(pixels.has_value()) << caption;
-    return pixels.value_or(ClientPixels{});
+    return CaptureClient(Find(caption));
   }
 
   // Bars in the visible part and beyond it, a vertical and a horizontal line, and a box with
@@ -102,173 +121,96 @@ class FormsOnScreen : public testing::Test {
     box.FillBox(80.4, 75.6, 84.5, 81.0);  // pixels 80..85 x 76..81
   }
 
+  // The scope box lies at (-52, -60) with a 2-pixel border: box pixel (x, y) is client pixel
+  // (x - 50, y - 58), and only box x 50..166, y 58..81 is inside the 155 x 24 client area.
   static void ExpectScene(const ClientPixels& pixels) {
     ASSERT_EQ(pixels.width, 155);
     ASSERT_EQ(pixels.height, 24);
-    const ClientBox bars[] = {FromBox(60, 70, 70, 81), FromBox(140, 58, 150, 81),
-                              FromBox(160, 78, 166, 81)};
-    int barArea = 0;
-    for (const auto& bar : bars) {
-      EXPECT_EQ(Count(pixels, bar, [](std::uint32_t p) { return p == kBarColor; }), bar.Area());
-      barArea += bar.Area();
-    }
-    EXPECT_EQ(CountColor(pixels, kBarColor), barArea);  // 132 + 264 + 28 and nothing else
-
-    const ClientBox lines[] = {FromBox(100, 65, 100, 81), FromBox(110, 80, 120, 80)};
-    for (const auto& line : lines) {
-      EXPECT_EQ(Count(pixels, line, [](std::uint32_t p) { return p == kLineColor; }), line.Area());
-    }
-    EXPECT_EQ(CountColor(pixels, kLineColor), 17 + 11);
-
-    const ClientBox rounded = FromBox(80, 76, 85, 81);
-    EXPECT_EQ(Count(pixels, rounded, [](std::uint32_t p) { return p == kGreen; }), 36);
-    EXPECT_EQ(CountColor(pixels, kGreen), 36);
-
-    // Spot checks of the mapping: corners of the first bar and just outside it.
-    EXPECT_EQ(pixels.At(10, 12), kBarColor);
-    EXPECT_EQ(pixels.At(20, 23), kBarColor);
-    EXPECT_NE(pixels.At(9, 12), kBarColor);
-    EXPECT_NE(pixels.At(10, 11), kBarColor);
-    EXPECT_EQ(pixels.At(50, 7), kLineColor);
-    EXPECT_EQ(pixels.At(50, 23), kLineColor);
-    EXPECT_NE(pixels.At(50, 6), kLineColor);
+    const auto inBox = [&](std::uint32_t color, int x1, int y1, int x2, int y2) {
+      return pixels.Count(color, x1 - 50, y1 - 58, x2 - 50, y2 - 58);
+    };
+    EXPECT_EQ(inBox(kBarColor, 60, 70, 70, 81), 11 * 12);
+    EXPECT_EQ(inBox(kBarColor, 140, 58, 150, 81), 11 * 24);
+    EXPECT_EQ(inBox(kBarColor, 160, 78, 166, 81), 7 * 4);
+    EXPECT_EQ(pixels.Count(kBarColor, 0, 0, 154, 23), 132 + 264 + 28);  // and nowhere else
+    EXPECT_EQ(inBox(kLineColor, 100, 65, 100, 81), 17);
+    EXPECT_EQ(inBox(kLineColor, 110, 80, 120, 80), 11);
+    EXPECT_EQ(pixels.Count(kLineColor, 0, 0, 154, 23), 17 + 11);
+    EXPECT_EQ(inBox(kGreen, 80, 76, 85, 81), 36);
+    EXPECT_EQ(pixels.Count(kGreen, 0, 0, 154, 23), 36);
+    // The sunken border: the box's inner right edge is at client x 117 and 118.
+    EXPECT_EQ(pixels.At(117, 3), GetSysColor(COLOR_3DLIGHT));
+    EXPECT_EQ(pixels.At(118, 3), GetSysColor(COLOR_BTNHIGHLIGHT));
+    EXPECT_EQ(pixels.At(119, 3), GetSysColor(COLOR_BTNFACE));
+    EXPECT_EQ(pixels.At(0, 0), GetSysColor(COLOR_BTNFACE));
   }
 
   win32::Win32Platform platform_;
 };
 
-TEST_F(FormsOnScreen, TheScopeStripIsAHiddenToolWindowWithTheDesignedClientArea) {
-  const auto scope = forms().Load(ScopeDesign());
-  const auto window = FindThreadWindow("Scope");
-  ASSERT_TRUE(window.has_value());
-  EXPECT_FALSE(window->visible);
-  EXPECT_EQ(window->clientWidth, 155);
-  EXPECT_EQ(window->clientHeight, 24);
-  EXPECT_TRUE(window->toolWindow);
-  EXPECT_FALSE(window->appWindow);
-  EXPECT_FALSE(window->owned);
-  EXPECT_FALSE(window->systemMenu);
-  EXPECT_GT(window->frame.height, 24);  // a caption above the client area
+// The scope strip must never take the focus from the mail window the user types in.
+TEST_F(FormsOnScreen, TheScopeStripIsAToolWindowThatNeverActivatesAndClosesToHidden) {
+  auto scope = forms().Load(frmAudio::Design());
+  const HWND window = Find(L"Scope");
+  ASSERT_NE(window, nullptr);
+  EXPECT_FALSE(IsWindowVisible(window));
+  EXPECT_TRUE(HasStyle(window, GWL_EXSTYLE, WS_EX_TOOLWINDOW));
+  EXPECT_FALSE(HasStyle(window, GWL_EXSTYLE, WS_EX_APPWINDOW));
+  EXPECT_FALSE(HasStyle(window, GWL_STYLE, WS_SYSMENU));
+  EXPECT_EQ(GetWindow(window, GW_OWNER), nullptr);
+  RECT client{};
+  GetClientRect(window, &client);
+  EXPECT_EQ(std::pair(client.right, client.bottom), std::pair(155L, 24L));
 
-  ASSERT_EQ(window->children.size(), 2u);
-  const auto& label = *ChildOfClass(*window, "Static");
-  const auto& box = *ChildOfClass(*window, "VoxtrelPictureBox");
-  EXPECT_EQ(label.text, "00:00");
-  EXPECT_EQ(label.bounds.left, 124);
-  EXPECT_EQ(label.bounds.top, 7);
-  EXPECT_EQ(label.bounds.width, 28);
-  EXPECT_EQ(label.bounds.height, 13);
-  EXPECT_EQ(box.bounds.left, -52);
-  EXPECT_EQ(box.bounds.top, -60);
-  EXPECT_EQ(box.bounds.width, 171);
-  EXPECT_EQ(box.bounds.height, 86);
-}
-
-TEST_F(FormsOnScreen, ShowingDoesNotActivateAndPlacingMakesItTopmostThere) {
-  const auto scope = forms().Load(ScopeDesign());
   scope->Show();
-  auto window = FindThreadWindow("Scope");
-  ASSERT_TRUE(window.has_value());
-  EXPECT_TRUE(window->visible);
-  EXPECT_FALSE(window->active);
-  EXPECT_FALSE(window->foreground);
-  EXPECT_FALSE(window->topmost);
-  const platform::Rect before = window->frame;
-
+  EXPECT_TRUE(IsWindowVisible(window));
+  EXPECT_NE(GetActiveWindow(), window);
+  EXPECT_NE(GetForegroundWindow(), window);
+  EXPECT_FALSE(HasStyle(window, GWL_EXSTYLE, WS_EX_TOPMOST));
+  const auto [left, top, width, height] = Frame(window);
   scope->PlaceTopmost(300, 200);
-  window = FindThreadWindow("Scope");
-  ASSERT_TRUE(window.has_value());
-  EXPECT_TRUE(window->topmost);
-  EXPECT_EQ(window->frame.left, 300);
-  EXPECT_EQ(window->frame.top, 200);
-  EXPECT_EQ(window->frame.width, before.width);
-  EXPECT_EQ(window->frame.height, before.height);
-  EXPECT_FALSE(window->active);
-  EXPECT_EQ(window->clientWidth, 155);
-  EXPECT_EQ(window->clientHeight, 24);
+  EXPECT_TRUE(HasStyle(window, GWL_EXSTYLE, WS_EX_TOPMOST));
+  EXPECT_NE(GetActiveWindow(), window);
+  EXPECT_EQ(Frame(window), std::tuple(300, 200, width, height));
+
+  SendMessageW(window, WM_CLOSE, 0, 0);  // the user closes it: only hidden
+  EXPECT_FALSE(scope->Visible());
+  EXPECT_TRUE(IsWindow(window));
+  scope.reset();
+  EXPECT_FALSE(IsWindow(window));
 }
 
-TEST_F(FormsOnScreen, TheDrawnBarsAppearInTheirColoursWhereTheyBelong) {
-  const auto scope = forms().Load(ScopeDesign());
-  scope->Show();
-  scope->PlaceTopmost(100, 100);
-  DrawScene(scope->Picture("scopeBox"));
-  const ClientPixels pixels = Capture(*scope, "Scope");
-  ExpectScene(pixels);
-
-  // The sunken border: the box's inner right edge is at client x 117 and 118.
-  EXPECT_EQ(pixels.At(117, 3), SystemColorValue(SystemColor::kLight));
-  EXPECT_EQ(pixels.At(118, 3), SystemColorValue(SystemColor::kHighlight));
-  EXPECT_EQ(pixels.At(119, 3), SystemColorValue(SystemColor::kButtonFace));
-  // Untouched box pixels show the button face.
-  EXPECT_EQ(pixels.At(0, 0), SystemColorValue(SystemColor::kButtonFace));
-  EXPECT_EQ(pixels.At(116, 10), SystemColorValue(SystemColor::kButtonFace));
-}
-
-TEST_F(FormsOnScreen, TheLabelShowsItsText) {
-  const auto scope = forms().Load(ScopeDesign());
-  scope->Show();
-  const std::uint32_t face = SystemColorValue(SystemColor::kButtonFace);
-  const auto inked = [&](std::uint32_t p) { return p != face; };
-  const ClientBox label{124, 7, 151, 19};
-
-  const int digits = Count(Capture(*scope, "Scope"), label, inked);
-  EXPECT_GT(digits, 10);
-  scope->SetLabelCaption("lblTime", "");
-  EXPECT_EQ(Count(Capture(*scope, "Scope"), label, inked), 0);
-  scope->SetLabelCaption("LBLTIME", "12:34");  // names ignore case, as the classic ones do
-  EXPECT_GT(Count(Capture(*scope, "Scope"), label, inked), 10);
-  EXPECT_EQ(ChildOfClass(*FindThreadWindow("Scope"), "Static")->text, "12:34");
-}
-
-TEST_F(FormsOnScreen, DrawingSurvivesRepaintsHidingAndIsClearedByCls) {
-  const auto scope = forms().Load(ScopeDesign());
+TEST_F(FormsOnScreen, DrawingAppearsWhereItBelongsSurvivesRepaintsAndClsClearsIt) {
+  const auto scope = forms().Load(frmAudio::Design());
   DrawScene(scope->Picture("scopeBox"));  // while hidden
   scope->Show();
-  ExpectScene(Capture(*scope, "Scope"));
+  scope->PlaceTopmost(100, 100);
+  ExpectScene(Capture(*scope, L"Scope"));
   scope->Hide();
   scope->Show();
   platform_.services().events.DoEvents();
-  ExpectScene(Capture(*scope, "Scope"));
+  ExpectScene(Capture(*scope, L"Scope"));
 
   scope->Picture("scopeBox").Cls();
-  const ClientPixels cleared = Capture(*scope, "Scope");
-  const std::uint32_t face = SystemColorValue(SystemColor::kButtonFace);
-  EXPECT_EQ(Count(cleared, {0, 0, 116, 23}, [&](std::uint32_t p) { return p != face; }), 0);
+  const std::uint32_t face = GetSysColor(COLOR_BTNFACE);
+  EXPECT_EQ(Capture(*scope, L"Scope").Count(face, 0, 0, 116, 23), 117 * 24);
+  // The time label shows its text or nothing; names ignore case, as the classic ones do.
+  EXPECT_LT(Capture(*scope, L"Scope").Count(face, 124, 7, 151, 19), 28 * 13 - 10);
+  scope->SetLabelCaption("lblTime", "");
+  EXPECT_EQ(Capture(*scope, L"Scope").Count(face, 124, 7, 151, 19), 28 * 13);
+  scope->SetLabelCaption("LBLTIME", "12:34");
+  EXPECT_LT(Capture(*scope, L"Scope").Count(face, 124, 7, 151, 19), 28 * 13 - 10);
 }
 
 TEST_F(FormsOnScreen, TheProgressWindowShowsItsStatus) {
-  const auto progress = forms().Load(ProgressDesign());
+  const auto progress = forms().Load(frmMessage::Design());
   progress->Show();
-  const auto window = FindThreadWindow("Voxtrel");
-  ASSERT_TRUE(window.has_value());
-  EXPECT_EQ(window->clientWidth, 155);
-  EXPECT_EQ(window->clientHeight, 24);
-  ASSERT_EQ(window->children.size(), 1u);
-  EXPECT_EQ(window->children[0].text, "Creating MP3...");
-  EXPECT_EQ(window->children[0].bounds.left, 8);
-  EXPECT_EQ(window->children[0].bounds.top, 5);
-  EXPECT_EQ(window->children[0].bounds.width, 81);
-  EXPECT_EQ(window->children[0].bounds.height, 17);
-  const std::uint32_t face = SystemColorValue(SystemColor::kButtonFace);
-  EXPECT_GT(Count(Capture(*progress, "Voxtrel"), {8, 5, 88, 21},
-                  [&](std::uint32_t p) { return p != face; }),
-            30);
-}
-
-TEST_F(FormsOnScreen, ClosingHidesAndUnloadingDestroysTheWindow) {
-  auto scope = forms().Load(ScopeDesign());
-  scope->Show();
-  ASSERT_TRUE(win32::testing::CloseThreadWindow("Scope"));
-  EXPECT_FALSE(scope->Visible());
-  ASSERT_TRUE(FindThreadWindow("Scope").has_value());
-  scope->Show();
-  DrawScene(scope->Picture("scopeBox"));
-  ExpectScene(Capture(*scope, "Scope"));
-
-  scope.reset();
-  EXPECT_FALSE(FindThreadWindow("Scope").has_value());
-  platform_.services().events.DoEvents();
+  const ClientPixels pixels = Capture(*progress, L"Voxtrel");
+  EXPECT_EQ(std::pair(pixels.width, pixels.height), std::pair(155, 24));
+  wchar_t status[32] = {};
+  GetWindowTextW(GetWindow(Find(L"Voxtrel"), GW_CHILD), status, 32);
+  EXPECT_STREQ(status, L"Creating MP3...");
+  EXPECT_LT(pixels.Count(GetSysColor(COLOR_BTNFACE), 8, 5, 88, 21), 81 * 17 - 30);
 }
 
 }  // namespace

@@ -10,17 +10,15 @@
 #include <utility>
 
 #include "voxtrel_idl.h"
+#include "win32/base/text.h"
 #include "win32/com/com_ptr.h"
 #include "win32/com/unique_bstr.h"
-#include "win32/com/unique_variant.h"
-#include "win32/base/text.h"
 
 namespace voxtrel::win32::testing {
 namespace {
 
 using com::ComPtr;
 using com::UniqueBstr;
-using com::UniqueVariant;
 
 constexpr DISPID kFinishedPlaying = 1;
 constexpr int kDispatchMethods = 7;  // IUnknown's three and IDispatch's four
@@ -70,8 +68,6 @@ ComResult LateBoundResult(HRESULT hr, EXCEPINFO& exception) {
 // The client's event sink: answers IUnknown, IDispatch and __VoxtrelInst, counts the event.
 class FinishedPlayingSink final : public IDispatch {
  public:
-  FinishedPlayingSink() = default;
-
   int count() const { return count_; }
   void OnEvent(std::function<void()> handler) { handler_ = std::move(handler); }
 
@@ -92,14 +88,11 @@ class FinishedPlayingSink final : public IDispatch {
     if (left == 0) delete this;
     return left;
   }
-  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
-    if (count == nullptr) return E_POINTER;
-    *count = 0;
-    return S_OK;
-  }
+  // The object only ever calls Invoke on its sinks.
+  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
   HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
   HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
-    return DISP_E_UNKNOWNNAME;
+    return E_NOTIMPL;
   }
   HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* parameters, VARIANT*,
                                    EXCEPINFO*, UINT*) override {
@@ -119,73 +112,71 @@ class FinishedPlayingSink final : public IDispatch {
 };
 #pragma GCC diagnostic pop
 
-ComResult LoadTypeInfoFacts(ITypeInfo& info, TypeInfoFacts& facts);
-
-ParameterFacts DescribeParameter(const ELEMDESC& element) {
-  ParameterFacts facts;
-  facts.type = element.tdesc.vt;
-  if (element.tdesc.vt == VT_PTR && element.tdesc.lptdesc != nullptr) {
-    facts.pointee = element.tdesc.lptdesc->vt;
-  }
-  const PARAMDESC& parameter = element.paramdesc;
-  facts.flags = parameter.wParamFlags;
-  if ((parameter.wParamFlags & PARAMFLAG_FHASDEFAULT) != 0 && parameter.pparamdescex != nullptr &&
-      V_VT(&parameter.pparamdescex->varDefaultValue) == VT_BSTR) {
-    facts.defaultText = UniqueBstr::ToUtf8(V_BSTR(&parameter.pparamdescex->varDefaultValue));
-  }
-  return facts;
-}
-
-FunctionFacts DescribeFunction(ITypeInfo& info, const FUNCDESC& function) {
-  FunctionFacts facts;
+// "recordMp3 0x60030001 func slot 3 (26->8 flags 0x00000033 = Voxtrel Voice Message)"
+std::string DescribeFunction(ITypeInfo& info, const FUNCDESC& function) {
   UniqueBstr name;
   info.GetDocumentation(function.memid, name.put(), nullptr, nullptr, nullptr);
-  facts.name = name.ToUtf8();
-  facts.memid = function.memid;
-  facts.invokeKind = function.invkind;
+  const char* kind = function.invkind == INVOKE_FUNC          ? "func"
+                     : function.invkind == INVOKE_PROPERTYGET ? "get"
+                                                              : "put";
+  std::string line = "  " + name.ToUtf8() + " " + HResultText(function.memid) + " " + kind;
   if (function.funckind != FUNC_DISPATCH) {
-    facts.slot = function.oVft / static_cast<int>(sizeof(void*)) - kDispatchMethods + 1;
+    line += " slot " +
+            std::to_string(function.oVft / static_cast<int>(sizeof(void*)) - kDispatchMethods + 1);
   }
   for (SHORT index = 0; index < function.cParams; ++index) {
-    facts.parameters.push_back(DescribeParameter(function.lprgelemdescParam[index]));
+    const ELEMDESC& parameter = function.lprgelemdescParam[index];
+    line += " (" + std::to_string(parameter.tdesc.vt);
+    if (parameter.tdesc.vt == VT_PTR) line += "->" + std::to_string(parameter.tdesc.lptdesc->vt);
+    line += " flags " + HResultText(parameter.paramdesc.wParamFlags);
+    const auto* extra = parameter.paramdesc.pparamdescex;
+    if ((parameter.paramdesc.wParamFlags & PARAMFLAG_FHASDEFAULT) != 0 && extra != nullptr &&
+        V_VT(&extra->varDefaultValue) == VT_BSTR) {
+      line += " = " + UniqueBstr::ToUtf8(V_BSTR(&extra->varDefaultValue));
+    }
+    line += ")";
   }
-  return facts;
+  return line;
 }
 
-ComResult LoadTypeInfoFacts(ITypeInfo& info, TypeInfoFacts& facts) {
+// "_VoxtrelInst kind 4 {...} flags 0x1050", then its members or the types it implements.
+void DescribeType(ITypeInfo& info, std::vector<std::string>& lines) {
   TYPEATTR* attributes = nullptr;
-  HRESULT hr = info.GetTypeAttr(&attributes);
-  if (FAILED(hr)) return {static_cast<std::uint32_t>(hr), "GetTypeAttr", {}};
-  facts.guid = GuidText(attributes->guid);
-  facts.kind = attributes->typekind;
-  facts.flags = attributes->wTypeFlags;
+  if (FAILED(info.GetTypeAttr(&attributes))) return lines.push_back("GetTypeAttr failed");
   UniqueBstr name;
   info.GetDocumentation(MEMBERID_NIL, name.put(), nullptr, nullptr, nullptr);
-  facts.name = name.ToUtf8();
-  for (UINT index = 0; index < attributes->cFuncs; ++index) {
+  lines.push_back(name.ToUtf8() + " kind " + std::to_string(attributes->typekind) + " " +
+                  GuidText(attributes->guid) + " flags " + HResultText(attributes->wTypeFlags));
+  // A dual interface's dispatch half lists IDispatch's methods too: its vtable half follows.
+  const bool dualDispatch =
+      attributes->typekind == TKIND_DISPATCH && (attributes->wTypeFlags & TYPEFLAG_FDUAL) != 0;
+  for (UINT index = 0; index < attributes->cFuncs && !dualDispatch; ++index) {
     FUNCDESC* function = nullptr;
-    if (SUCCEEDED(info.GetFuncDesc(index, &function))) {
-      facts.functions.push_back(DescribeFunction(info, *function));
-      info.ReleaseFuncDesc(function);
-    }
+    if (FAILED(info.GetFuncDesc(index, &function))) continue;
+    lines.push_back(DescribeFunction(info, *function));
+    info.ReleaseFuncDesc(function);
   }
-  for (UINT index = 0; index < attributes->cImplTypes; ++index) {
+  for (UINT index = 0; index < attributes->cImplTypes && !dualDispatch; ++index) {
     INT flags = 0;
     HREFTYPE reference = 0;
     ComPtr<ITypeInfo> implemented;
-    info.GetImplTypeFlags(index, &flags);
-    facts.implementedFlags.push_back(flags);
-    if (SUCCEEDED(info.GetRefTypeOfImplType(index, &reference)) &&
-        SUCCEEDED(info.GetRefTypeInfo(reference, implemented.put()))) {
-      TYPEATTR* implementedAttributes = nullptr;
-      if (SUCCEEDED(implemented->GetTypeAttr(&implementedAttributes))) {
-        facts.implemented.push_back(GuidText(implementedAttributes->guid));
-        implemented->ReleaseTypeAttr(implementedAttributes);
-      }
+    TYPEATTR* implementedAttributes = nullptr;
+    if (attributes->typekind == TKIND_COCLASS && SUCCEEDED(info.GetImplTypeFlags(index, &flags)) &&
+        SUCCEEDED(info.GetRefTypeOfImplType(index, &reference)) &&
+        SUCCEEDED(info.GetRefTypeInfo(reference, implemented.put())) &&
+        SUCCEEDED(implemented->GetTypeAttr(&implementedAttributes))) {
+      lines.push_back("  implements " + GuidText(implementedAttributes->guid) + " flags " +
+                      std::to_string(flags));
+      implemented->ReleaseTypeAttr(implementedAttributes);
     }
   }
+  HREFTYPE vtable = 0;
+  ComPtr<ITypeInfo> vtableHalf;
+  if (dualDispatch && SUCCEEDED(info.GetRefTypeOfImplType(static_cast<UINT>(-1), &vtable)) &&
+      SUCCEEDED(info.GetRefTypeInfo(vtable, vtableHalf.put()))) {
+    DescribeType(*vtableHalf.get(), lines);
+  }
   info.ReleaseTypeAttr(attributes);
-  return {};
 }
 
 }  // namespace
@@ -208,19 +199,6 @@ struct VoxtrelInstClient::State {
   ComPtr<FinishedPlayingSink> sink;
   ComPtr<IConnectionPoint> point;
   DWORD cookie = 0;
-
-  ComResult Invoke(const std::string& name, WORD flags, DISPPARAMS& parameters, VARIANT* result) {
-    std::wstring wide = Utf8ToWide(name);
-    LPOLESTR names[] = {wide.data()};
-    DISPID id = DISPID_UNKNOWN;
-    HRESULT hr = object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
-    if (FAILED(hr)) return {static_cast<std::uint32_t>(hr), "GetIDsOfNames", name};
-    EXCEPINFO exception{};
-    UINT argumentError = 0;
-    hr = object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &parameters, result, &exception,
-                        &argumentError);
-    return LateBoundResult(hr, exception);
-  }
 };
 
 VoxtrelInstClient::VoxtrelInstClient(std::unique_ptr<State> state) : state_(std::move(state)) {}
@@ -270,49 +248,23 @@ ComResult VoxtrelInstClient::PlayMp3() {
   return EarlyBoundResult(state_->object->playMp3());
 }
 
-ComResult VoxtrelInstClient::PauseMp3() {
-  return EarlyBoundResult(state_->object->pauseMP3());
-}
-
 ComResult VoxtrelInstClient::InvokeMethod(const std::string& name) {
+  std::wstring wide = Utf8ToWide(name);
+  LPOLESTR names[] = {wide.data()};
+  DISPID id = DISPID_UNKNOWN;
+  HRESULT hr = state_->object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
+  if (FAILED(hr)) return {static_cast<std::uint32_t>(hr), "GetIDsOfNames", name};
   DISPPARAMS none{nullptr, nullptr, 0, 0};
-  return state_->Invoke(name, DISPATCH_METHOD, none, nullptr);
-}
-
-ComResult VoxtrelInstClient::InvokeMethod(const std::string& name, const std::string& argument,
-                                          Passing passing) {
-  UniqueVariant text;
-  V_VT(text.get()) = VT_BSTR;
-  V_BSTR(text.get()) = UniqueBstr::FromUtf8(argument).release();
-  VARIANT reference;
-  VariantInit(&reference);
-  V_VT(&reference) = VT_VARIANT | VT_BYREF;
-  V_VARIANTREF(&reference) = text.get();
-  DISPPARAMS parameters{passing == Passing::kByValue ? text.get() : &reference, nullptr, 1, 0};
-  return state_->Invoke(name, DISPATCH_METHOD, parameters, nullptr);
-}
-
-ComResult VoxtrelInstClient::InvokePut(const std::string& name, const std::string& value) {
-  UniqueVariant text;
-  V_VT(text.get()) = VT_BSTR;
-  V_BSTR(text.get()) = UniqueBstr::FromUtf8(value).release();
-  DISPID named = DISPID_PROPERTYPUT;
-  DISPPARAMS parameters{text.get(), &named, 1, 1};
-  return state_->Invoke(name, DISPATCH_PROPERTYPUT, parameters, nullptr);
-}
-
-ComResult VoxtrelInstClient::InvokeGet(const std::string& name, std::string& value) {
-  UniqueVariant result;
-  DISPPARAMS none{nullptr, nullptr, 0, 0};
-  ComResult outcome = state_->Invoke(name, DISPATCH_PROPERTYGET, none, result.get());
-  value = result.type() == VT_BSTR ? UniqueBstr::ToUtf8(V_BSTR(&*result)) : std::string();
-  return outcome;
+  EXCEPINFO exception{};
+  hr = state_->object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &none, nullptr,
+                              &exception, nullptr);
+  return LateBoundResult(hr, exception);
 }
 
 ComResult VoxtrelInstClient::Advise() {
   const auto container = state_->object.Query<IConnectionPointContainer>();
-  if (!container) return {static_cast<std::uint32_t>(E_NOINTERFACE), "Advise", {}};
-  HRESULT hr = container->FindConnectionPoint(DIID___VoxtrelInst, state_->point.put());
+  HRESULT hr = container ? container->FindConnectionPoint(DIID___VoxtrelInst, state_->point.put())
+                         : E_NOINTERFACE;
   if (FAILED(hr)) return {static_cast<std::uint32_t>(hr), "FindConnectionPoint", {}};
   state_->sink = ComPtr<FinishedPlayingSink>::Adopt(new FinishedPlayingSink());
   hr = state_->point->Advise(static_cast<IDispatch*>(state_->sink.get()), &state_->cookie);
@@ -345,51 +297,38 @@ bool VoxtrelInstClient::HoldsObject() const {
   return static_cast<bool>(state_->object);
 }
 
-int VoxtrelInstClient::ConnectionCount() const {
-  if (!state_->point) return 0;
-  ComPtr<IEnumConnections> connections;
-  if (FAILED(state_->point->EnumConnections(connections.put()))) return -1;
-  int count = 0;
-  CONNECTDATA data{};
-  while (connections->Next(1, &data, nullptr) == S_OK) {
-    if (data.pUnk != nullptr) data.pUnk->Release();
-    ++count;
+std::vector<std::string> VoxtrelInstClient::Describe(const std::vector<std::string>& iids) const {
+  std::vector<std::string> lines;
+  for (const std::string& iid : iids) {
+    IID parsed{};
+    const bool answers =
+        SUCCEEDED(IIDFromString(Utf8ToWide(iid).c_str(), &parsed)) && state_->object.Query(parsed);
+    lines.push_back((answers ? "answers " : "refuses ") + iid);
   }
-  return count;
-}
-
-std::vector<std::string> VoxtrelInstClient::ConnectionPointInterfaces() const {
-  std::vector<std::string> interfaces;
+  const auto support = state_->object.Query<ISupportErrorInfo>();
+  if (support && support->InterfaceSupportsErrorInfo(IID__VoxtrelInst) == S_OK) {
+    lines.push_back("error info");
+  }
+  GUID events{};
+  const auto provider = state_->object.Query<IProvideClassInfo2>();
+  if (provider && SUCCEEDED(provider->GetGUID(GUIDKIND_DEFAULT_SOURCE_DISP_IID, &events))) {
+    lines.push_back("default source " + GuidText(events));
+  }
   const auto container = state_->object.Query<IConnectionPointContainer>();
   ComPtr<IEnumConnectionPoints> points;
-  if (!container || FAILED(container->EnumConnectionPoints(points.put()))) return interfaces;
+  if (!container || FAILED(container->EnumConnectionPoints(points.put()))) return lines;
   ComPtr<IConnectionPoint> point;
   while (points->Next(1, point.put(), nullptr) == S_OK) {
-    IID events{};
-    if (SUCCEEDED(point->GetConnectionInterface(&events))) interfaces.push_back(GuidText(events));
+    ComPtr<IEnumConnections> connections;
+    int count = 0;
+    CONNECTDATA data{};
+    if (SUCCEEDED(point->GetConnectionInterface(&events)) &&
+        SUCCEEDED(point->EnumConnections(connections.put()))) {
+      for (; connections->Next(1, &data, nullptr) == S_OK; ++count) data.pUnk->Release();
+    }
+    lines.push_back("point " + GuidText(events) + ": " + std::to_string(count) + " connections");
   }
-  return interfaces;
-}
-
-std::string VoxtrelInstClient::DefaultSourceInterface() const {
-  const auto provider = state_->object.Query<IProvideClassInfo2>();
-  GUID events{};
-  if (!provider || FAILED(provider->GetGUID(GUIDKIND_DEFAULT_SOURCE_DISP_IID, &events))) {
-    return std::string();
-  }
-  return GuidText(events);
-}
-
-bool VoxtrelInstClient::Supports(const std::string& iid) const {
-  IID parsed{};
-  std::wstring text = Utf8ToWide(iid);
-  if (FAILED(IIDFromString(text.data(), &parsed))) return false;
-  return static_cast<bool>(state_->object.Query(parsed));
-}
-
-bool VoxtrelInstClient::SupportsErrorInfo() const {
-  const auto support = state_->object.Query<ISupportErrorInfo>();
-  return support && support->InterfaceSupportsErrorInfo(IID__VoxtrelInst) == S_OK;
+  return lines;
 }
 
 bool PumpMessagesUntil(const std::function<bool()>& done, std::uint32_t timeoutMs) {
@@ -417,40 +356,25 @@ VoxtrelIds PublishedIds() {
           GuidText(DIID___VoxtrelInst)};
 }
 
-ComResult DescribeTypeLibrary(const std::string& dllPath, TypeLibraryFacts& facts) {
+std::vector<std::string> DescribeTypeLibrary(const std::string& dllPath) {
   ComPtr<ITypeLib> library;
-  const std::wstring path = Utf8ToWide(dllPath);
-  HRESULT hr = LoadTypeLibEx(path.c_str(), REGKIND_NONE, library.put());
-  if (FAILED(hr)) return {static_cast<std::uint32_t>(hr), "LoadTypeLibEx", dllPath};
+  if (FAILED(LoadTypeLibEx(Utf8ToWide(dllPath).c_str(), REGKIND_NONE, library.put()))) {
+    return {"LoadTypeLibEx failed for " + dllPath};
+  }
   UniqueBstr name;
   UniqueBstr help;
   library->GetDocumentation(-1, name.put(), help.put(), nullptr, nullptr);
-  facts.name = name.ToUtf8();
-  facts.helpString = help.ToUtf8();
   TLIBATTR* attributes = nullptr;
-  if (SUCCEEDED(library->GetLibAttr(&attributes))) {
-    facts.libid = GuidText(attributes->guid);
-    facts.major = attributes->wMajorVerNum;
-    facts.minor = attributes->wMinorVerNum;
-    library->ReleaseTLibAttr(attributes);
+  if (FAILED(library->GetLibAttr(&attributes))) return {"GetLibAttr failed"};
+  std::vector<std::string> lines = {name.ToUtf8() + " " + std::to_string(attributes->wMajorVerNum) +
+                                    "." + std::to_string(attributes->wMinorVerNum) + " " +
+                                    GuidText(attributes->guid) + " " + help.ToUtf8()};
+  library->ReleaseTLibAttr(attributes);
+  for (UINT index = 0; index < library->GetTypeInfoCount(); ++index) {
+    ComPtr<ITypeInfo> info;
+    if (SUCCEEDED(library->GetTypeInfo(index, info.put()))) DescribeType(*info.get(), lines);
   }
-  ComPtr<ITypeInfo> dispatch;
-  ComPtr<ITypeInfo> vtable;
-  ComPtr<ITypeInfo> events;
-  ComPtr<ITypeInfo> coclass;
-  HREFTYPE vtableReference = 0;
-  hr = library->GetTypeInfoOfGuid(IID__VoxtrelInst, dispatch.put());
-  if (SUCCEEDED(hr)) hr = dispatch->GetRefTypeOfImplType(static_cast<UINT>(-1), &vtableReference);
-  if (SUCCEEDED(hr)) hr = dispatch->GetRefTypeInfo(vtableReference, vtable.put());
-  if (SUCCEEDED(hr)) hr = library->GetTypeInfoOfGuid(DIID___VoxtrelInst, events.put());
-  if (SUCCEEDED(hr)) hr = library->GetTypeInfoOfGuid(CLSID_VoxtrelInst, coclass.put());
-  if (FAILED(hr)) return {static_cast<std::uint32_t>(hr), "GetTypeInfoOfGuid", {}};
-  for (const auto& [info, out] :
-       {std::pair{dispatch.get(), &facts.dispatch}, std::pair{vtable.get(), &facts.vtable},
-        std::pair{events.get(), &facts.events}, std::pair{coclass.get(), &facts.coclass}}) {
-    if (const ComResult result = LoadTypeInfoFacts(*info, *out); !result.ok()) return result;
-  }
-  return {};
+  return lines;
 }
 
 }  // namespace voxtrel::win32::testing

@@ -36,9 +36,6 @@ class ComApartment {
   std::uint32_t hresult_;
 };
 
-// How scripts hand an argument over: a literal by value, a variable by reference.
-enum class Passing { kByValue, kByReference };
-
 class VoxtrelInstClient {
  public:
   // Creates the class the way scripts do: ProgID to CLSID, then CoCreateInstance.
@@ -53,13 +50,10 @@ class VoxtrelInstClient {
   // nullopt leaves the optional tag out (a null pointer).
   ComResult RecordMp3(const std::optional<std::string>& tag);
   ComResult PlayMp3();
-  ComResult PauseMp3();
 
-  // Late bound, through GetIDsOfNames and Invoke; a failure carries the EXCEPINFO.
+  // Late bound, through GetIDsOfNames and Invoke as scripts call, without arguments; a
+  // failure carries the EXCEPINFO.
   ComResult InvokeMethod(const std::string& name);
-  ComResult InvokeMethod(const std::string& name, const std::string& argument, Passing passing);
-  ComResult InvokePut(const std::string& name, const std::string& value);
-  ComResult InvokeGet(const std::string& name, std::string& value);
 
   // A sink (IUnknown, IDispatch and __VoxtrelInst) on the object's connection point.
   ComResult Advise();
@@ -69,16 +63,11 @@ class VoxtrelInstClient {
   // "Set recorder = Nothing" in its event handler: unadvise, then release the object.
   void ReleaseObjectOnFinishedPlaying();
   bool HoldsObject() const;
-  // Connections as EnumConnections lists them; -1 when the call fails.
-  int ConnectionCount() const;
-  // The event interfaces of the points EnumConnectionPoints lists, as "{...}" text.
-  std::vector<std::string> ConnectionPointInterfaces() const;
-  // The default source interface IProvideClassInfo2 names, as "{...}" text.
-  std::string DefaultSourceInterface() const;
 
-  // Whether the object answers these interfaces.
-  bool Supports(const std::string& iid) const;
-  bool SupportsErrorInfo() const;
+  // What clients learn of the object, a line each: "answers {iid}" or "refuses {iid}" for each
+  // of `iids`, "error info" when _VoxtrelInst supports it, "default source {iid}" from
+  // IProvideClassInfo2, "point {iid}: N connections" for each connection point.
+  std::vector<std::string> Describe(const std::vector<std::string>& iids) const;
 
  private:
   struct State;
@@ -99,45 +88,8 @@ struct VoxtrelIds {
 };
 VoxtrelIds PublishedIds();
 
-// What a type library says, for comparison with the published interface.
-struct ParameterFacts {
-  std::uint16_t type = 0;     // VARTYPE
-  std::uint16_t pointee = 0;  // for VT_PTR, what it points to
-  std::uint16_t flags = 0;    // PARAMFLAG_*
-  std::optional<std::string> defaultText;
-};
-
-struct FunctionFacts {
-  std::string name;
-  std::int32_t memid = 0;
-  int invokeKind = 0;  // INVOKE_FUNC 1, PROPERTYGET 2, PROPERTYPUT 4
-  int slot = 0;        // vtable slot after IDispatch's seven, from 1; 0 for pure dispatch
-  std::vector<ParameterFacts> parameters;
-};
-
-struct TypeInfoFacts {
-  std::string guid;
-  std::string name;
-  int kind = 0;  // TKIND_*
-  std::uint16_t flags = 0;
-  std::vector<FunctionFacts> functions;
-  std::vector<int> implementedFlags;  // IMPLTYPEFLAG_* of each implemented type (coclass)
-  std::vector<std::string> implemented;
-};
-
-struct TypeLibraryFacts {
-  std::string name;
-  std::string helpString;
-  std::string libid;
-  int major = 0;
-  int minor = 0;
-  TypeInfoFacts dispatch;  // _VoxtrelInst as clients of IDispatch see it
-  TypeInfoFacts vtable;    // its dual vtable half
-  TypeInfoFacts events;    // __VoxtrelInst
-  TypeInfoFacts coclass;   // VoxtrelInst
-};
-
-// Loads the type library embedded in a DLL without registering it.
-ComResult DescribeTypeLibrary(const std::string& dllPath, TypeLibraryFacts& facts);
+// The type library embedded in a DLL, loaded without registering it, as text: the library,
+// then each type ("name kind guid flags") and its members, one line each.
+std::vector<std::string> DescribeTypeLibrary(const std::string& dllPath);
 
 }  // namespace voxtrel::win32::testing

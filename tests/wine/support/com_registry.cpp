@@ -5,13 +5,11 @@
 #include <string>
 #include <vector>
 
-#include "win32/base/unique_handle.h"
 #include "win32/base/text.h"
 #include "win32/base/unique_handle.h"
 
 namespace voxtrel::win32::testing {
 namespace {
-
 
 constexpr DWORD kRegsvr32PatienceMs = 60000;
 constexpr DWORD kLongestValueName = 16384;
@@ -59,12 +57,6 @@ void SnapshotKey(HKEY parent, const std::wstring& path, const std::wstring& rela
   }
 }
 
-std::wstring SystemFolder() {
-  wchar_t folder[MAX_PATH] = {};
-  const UINT length = GetSystemDirectoryW(folder, MAX_PATH);
-  return std::wstring(folder, length);
-}
-
 }  // namespace
 
 std::set<std::string> SnapshotUserClasses() {
@@ -73,40 +65,32 @@ std::set<std::string> SnapshotUserClasses() {
   return lines;
 }
 
-ProcessRun RunRegsvr32(const std::string& dllPath, bool unregister) {
-  const std::wstring program = SystemFolder() + L"\\regsvr32.exe";
+int RunRegsvr32(const std::string& dllPath, bool unregister) {
+  wchar_t folder[MAX_PATH] = {};
+  const std::wstring program =
+      std::wstring(folder, GetSystemDirectoryW(folder, MAX_PATH)) + L"\\regsvr32.exe";
   std::wstring commandLine = L"\"" + program + L"\" /s " + (unregister ? L"/u " : L"") + L"\"" +
                              Utf8ToWide(dllPath) + L"\"";
   STARTUPINFOW startup{};
   startup.cb = sizeof(startup);
-  PROCESS_INFORMATION process{};
-  const ULONGLONG start = GetTickCount64();
+  PROCESS_INFORMATION started{};
   if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                      nullptr, &startup, &process)) {
-    return {};
+                      nullptr, &startup, &started)) {
+    return -1;
   }
-  const UniqueHandle processHandle(process.hProcess);
-  const UniqueHandle threadHandle(process.hThread);
-  ProcessRun run;
+  const UniqueHandle process(started.hProcess);
+  const UniqueHandle thread(started.hThread);
   DWORD exitCode = 0;
-  if (WaitForSingleObject(processHandle.get(), kRegsvr32PatienceMs) == WAIT_OBJECT_0 &&
-      GetExitCodeProcess(processHandle.get(), &exitCode)) {
-    run.exitCode = static_cast<int>(exitCode);
+  if (WaitForSingleObject(process.get(), kRegsvr32PatienceMs) != WAIT_OBJECT_0 ||
+      !GetExitCodeProcess(process.get(), &exitCode)) {
+    return -1;
   }
-  run.milliseconds = GetTickCount64() - start;
-  return run;
+  return static_cast<int>(exitCode);
 }
 
 std::string ProgramFolder() {
-  std::wstring path(MAX_PATH, L'\0');
-  for (;;) {
-    const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-    if (length < path.size()) {
-      path.resize(length);
-      break;
-    }
-    path.resize(path.size() * 2);
-  }
+  std::wstring path(32768, L'\0');  // the longest path Windows has
+  path.resize(GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size())));
   return WideToUtf8(path.substr(0, path.find_last_of(L"\\/")));
 }
 

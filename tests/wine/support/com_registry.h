@@ -1,6 +1,5 @@
 #pragma once
 
-#include <cstdint>
 #include <set>
 #include <string>
 
@@ -11,13 +10,8 @@ namespace voxtrel::win32::testing {
 // "key" and "key|name=data" (data as text for strings, else its type and size).
 std::set<std::string> SnapshotUserClasses();
 
-struct ProcessRun {
-  int exitCode = -1;  // -1: it did not start or did not end in time
-  std::uint64_t milliseconds = 0;
-};
-
-// regsvr32 /s [/u] dllPath, waited for.
-ProcessRun RunRegsvr32(const std::string& dllPath, bool unregister);
+// regsvr32 /s [/u] dllPath, waited for: its exit code, -1 when it did not start or end.
+int RunRegsvr32(const std::string& dllPath, bool unregister);
 
 // The folder of the running program: in the build, the add-in's folder.
 std::string ProgramFolder();
