@@ -43,11 +43,9 @@ class MultimediaContract : public testing::Test {
     }
     return true;
   }
-  // Pumps for `ms` on the loop's clock; returns how long it really took.
-  std::uint64_t PumpFor(std::uint64_t ms) {
+  void PumpFor(std::uint64_t ms) {
     const std::uint64_t start = loop().TickCount();
     PumpUntil([&] { return loop().TickCount() - start >= ms; });
-    return loop().TickCount() - start;
   }
 
   void OpenForRecording(const std::string& element) {
@@ -77,144 +75,85 @@ class MultimediaContract : public testing::Test {
   std::vector<std::int16_t> done_;
 };
 
+// Recording stretches (paused, resumed, stopped, started again) append; Close discards.
 TEST_F(MultimediaContract, ARecordingGoesThroughItsModesAndSavesInTheElementsFormat) {
   EXPECT_EQ(control_->Mode(), platform::kMciModeNotReady);
   OpenForRecording(DeviceElement());
-  EXPECT_EQ(control_->Mode(), platform::kMciModeStop);
-
   std::uint64_t recorded = 0;
-  std::uint64_t mark = loop().TickCount();
-  control_->Command("Record");
-  EXPECT_EQ(control_->Mode(), platform::kMciModeRecord);
-  PumpFor(700);
-  control_->Command("Pause");
-  recorded += loop().TickCount() - mark;
-  EXPECT_EQ(control_->Mode(), platform::kMciModePause);
-  const std::uint64_t paused = PumpFor(700);
-  mark = loop().TickCount();
-  control_->Command("Pause");
-  EXPECT_EQ(control_->Mode(), platform::kMciModeRecord);
-  PumpFor(700);
-  control_->Command("Stop");
-  recorded += loop().TickCount() - mark;
+  const auto stretch = [&](const char* start, const char* end, std::int32_t endMode) {
+    const std::uint64_t mark = loop().TickCount();
+    control_->Command(start);
+    EXPECT_EQ(control_->Mode(), platform::kMciModeRecord) << start;
+    PumpFor(500);
+    control_->Command(end);
+    recorded += loop().TickCount() - mark;
+    EXPECT_EQ(control_->Mode(), endMode) << end;
+  };
   EXPECT_EQ(control_->Mode(), platform::kMciModeStop);
-
+  stretch("Record", "Pause", platform::kMciModePause);
+  PumpFor(500);
+  stretch("Pause", "Stop", platform::kMciModeStop);
+  stretch("Record", "Stop", platform::kMciModeStop);
   const std::string saved = Scratch("Temp.wav");
   control_->SetFileName(saved);
   control_->Command("Save");
   EXPECT_EQ(control_->Mode(), platform::kMciModeStop);
-  control_->Command("Close");
-  EXPECT_EQ(control_->Mode(), platform::kMciModeNotReady);
-  EXPECT_TRUE(done_.empty());
 
   const auto element = testing_wav::ParseWav(platform_->ReadFile(DeviceElement()));
   ASSERT_TRUE(element);
   const std::string bytes = platform_->ReadFile(saved);
   const auto wav = testing_wav::ParseWav(bytes);
   ASSERT_TRUE(wav) << "not a WAV file: " << bytes.size() << " bytes";
-  EXPECT_TRUE(testing_wav::SameFormat(wav->format, element->format));
+  EXPECT_EQ(wav->format, element->format);
   EXPECT_EQ(wav->riffSize, bytes.size() - 8);
   EXPECT_EQ(wav->dataOffset + wav->dataBytes, bytes.size());
   EXPECT_EQ(wav->dataBytes % wav->format.blockAlign, 0u);
-
-  const std::uint64_t dataMs = std::uint64_t{wav->dataBytes} * 1000 / wav->format.avgBytesPerSec;
-  std::printf("recorded %llu ms (paused %llu ms), saved %llu ms\n",
-              static_cast<unsigned long long>(recorded), static_cast<unsigned long long>(paused),
-              static_cast<unsigned long long>(dataMs));
-}
-
-TEST_F(MultimediaContract, RecordingAgainAfterStopAppendsAndCloseDiscards) {
-  OpenForRecording(DeviceElement());
-  std::uint64_t recorded = 0;
-  for (int stretch = 0; stretch < 2; ++stretch) {
-    const std::uint64_t mark = loop().TickCount();
-    control_->Command("Record");
-    EXPECT_EQ(control_->Mode(), platform::kMciModeRecord);
-    PumpFor(400);
-    control_->Command("Stop");
-    recorded += loop().TickCount() - mark;
-  }
-  const std::string saved = Scratch("Both.wav");
-  control_->SetFileName(saved);
-  control_->Command("Save");
-  const auto wav = testing_wav::ParseWav(platform_->ReadFile(saved));
-  ASSERT_TRUE(wav);
-  EXPECT_EQ(wav->dataBytes % wav->format.blockAlign, 0u);
-  const std::uint64_t dataMs = std::uint64_t{wav->dataBytes} * 1000 / wav->format.avgBytesPerSec;
-  std::printf("recorded %llu ms in two stretches, saved %llu ms\n",
-              static_cast<unsigned long long>(recorded), static_cast<unsigned long long>(dataMs));
+  std::printf(
+      "recorded %llu ms in three stretches, saved %llu ms\n",
+      static_cast<unsigned long long>(recorded),
+      static_cast<unsigned long long>(wav->dataBytes * 1000ull / wav->format.avgBytesPerSec));
 
   control_->Command("Record");
   PumpFor(100);
   control_->Command("Close");
   EXPECT_EQ(control_->Mode(), platform::kMciModeNotReady);
-  // After a close there is nothing left to save.
   control_->SetFileName(Scratch("Gone.wav"));
-  EXPECT_NE(ErrorNumberOf([&] { control_->Command("Save"); }), 0);
+  EXPECT_NE(ErrorNumberOf([&] { control_->Command("Save"); }), 0);  // nothing left to save
+  EXPECT_TRUE(done_.empty());
 }
 
-TEST_F(MultimediaContract, CommandsOnAClosedControlChangeNothingOrFail) {
-  control_->Command("Pause");
-  control_->Command("Stop");
-  control_->Command("Close");
+TEST_F(MultimediaContract, CommandsThatCannotActChangeNothingOrFail) {
+  for (const char* command : {"Pause", "Stop", "Close"}) control_->Command(command);
   EXPECT_EQ(control_->Mode(), platform::kMciModeNotReady);
-  EXPECT_NE(ErrorNumberOf([&] { control_->Command("Record"); }), 0);
-  EXPECT_NE(ErrorNumberOf([&] { control_->Command("Play"); }), 0);
   control_->SetFileName(Scratch("Temp.wav"));
-  EXPECT_NE(ErrorNumberOf([&] { control_->Command("Save"); }), 0);
+  for (const char* command : {"Record", "Play", "Save"}) {
+    EXPECT_NE(ErrorNumberOf([&] { control_->Command(command); }), 0) << command;
+  }
   EXPECT_EQ(control_->Mode(), platform::kMciModeNotReady);
-}
-
-TEST_F(MultimediaContract, PauseAndStopOnAStoppedRecordingChangeNothing) {
   OpenForRecording(DeviceElement());
   control_->Command("Pause");
-  EXPECT_EQ(control_->Mode(), platform::kMciModeStop);
   control_->Command("Stop");
   EXPECT_EQ(control_->Mode(), platform::kMciModeStop);
-  control_->Command("Close");
-}
-
-TEST_F(MultimediaContract, OpeningAMissingFileFails) {
-  OpenForRecording(DeviceElement());
   EXPECT_EQ(ErrorNumberOf([&] { OpenForRecording(Scratch("missing\\R.wav")); }), 275);
   EXPECT_EQ(control_->Mode(), platform::kMciModeNotReady);
   EXPECT_EQ(ErrorNumberOf([&] { OpenForPlayback(Scratch("missing.wav")); }), 275);
   EXPECT_EQ(control_->Mode(), platform::kMciModeNotReady);
 }
 
-TEST_F(MultimediaContract, APlaybackEndsWithOneDoneDuringThePump) {
-  const std::string path = Scratch("Short.wav");
-  platform_->WriteFile(path, testing_wav::ToneWav(11025, 400));
-  OpenForPlayback(path);
-  EXPECT_EQ(control_->Mode(), platform::kMciModeStop);
-
-  const std::uint64_t start = loop().TickCount();
-  control_->Command("PLAY");
-  EXPECT_TRUE(done_.empty());  // never from inside the command
-  EXPECT_EQ(control_->Mode(), platform::kMciModePlay);
-  ASSERT_TRUE(PumpUntil([&] { return !done_.empty(); }));
-  const std::uint64_t elapsed = loop().TickCount() - start;
-  std::printf("400 ms played in %llu ms\n", static_cast<unsigned long long>(elapsed));
-
-  PumpFor(500);
-  EXPECT_EQ(done_, std::vector<std::int16_t>{platform::kMciNotifySuccessful});
-  EXPECT_EQ(control_->Mode(), platform::kMciModeStop);
-  control_->Command("Close");
-  EXPECT_EQ(control_->Mode(), platform::kMciModeNotReady);
-}
-
-TEST_F(MultimediaContract, APausedPlaybackResumesAndStillEndsOnce) {
-  const std::string path = Scratch("Short.wav");
-  // Long enough to be still playing after the first pump on a loaded machine.
+// Long enough to be still playing after the first pumps on a loaded machine.
+TEST_F(MultimediaContract, APausedPlaybackResumesAndEndsWithOneDoneDuringThePump) {
+  const std::string path = Scratch("Tone.wav");
   platform_->WriteFile(path, testing_wav::ToneWav(11025, 2000));
   OpenForPlayback(path);
+  EXPECT_EQ(control_->Mode(), platform::kMciModeStop);
   const std::uint64_t start = loop().TickCount();
-  control_->Command("Play");
+  control_->Command("PLAY");
+  EXPECT_EQ(control_->Mode(), platform::kMciModePlay);
   PumpFor(150);
   control_->Command("Pause");
   EXPECT_EQ(control_->Mode(), platform::kMciModePause);
   PumpFor(600);
-  EXPECT_TRUE(done_.empty());
+  EXPECT_TRUE(done_.empty());  // never from inside a command, nor while paused
   control_->Command("Pause");
   EXPECT_EQ(control_->Mode(), platform::kMciModePlay);
   ASSERT_TRUE(PumpUntil([&] { return !done_.empty(); }));
@@ -222,6 +161,9 @@ TEST_F(MultimediaContract, APausedPlaybackResumesAndStillEndsOnce) {
               static_cast<unsigned long long>(loop().TickCount() - start));
   PumpFor(300);
   EXPECT_EQ(done_, std::vector<std::int16_t>{platform::kMciNotifySuccessful});
+  EXPECT_EQ(control_->Mode(), platform::kMciModeStop);
+  control_->Command("Close");
+  EXPECT_EQ(control_->Mode(), platform::kMciModeNotReady);
 }
 
 TEST_F(MultimediaContract, ClosingDuringPlaybackRaisesNoDone) {
