@@ -34,7 +34,7 @@ class FileSystemContract : public testing::Test {
   std::unique_ptr<contract::ContractPlatform> platform_;
 };
 
-TEST_F(FileSystemContract, TextIsCreatedAppendedMeasuredAndKilled) {
+TEST_F(FileSystemContract, TextIsCreatedAppendedMeasuredAndKilledAndFoldersAreFolders) {
   const std::string file = Path("Temp.txt");
   files().WriteText(file, "first\r\n", TextMode::kAppend);  // append creates a missing file
   files().WriteText(file, "second\r\n", TextMode::kAppend);
@@ -48,9 +48,6 @@ TEST_F(FileSystemContract, TextIsCreatedAppendedMeasuredAndKilled) {
 
   files().Kill(file);
   EXPECT_EQ(ErrorNumberOf([&] { files().GetAttr(file); }), errnum::kFileNotFound);
-}
-
-TEST_F(FileSystemContract, FoldersHaveTheDirectoryAttribute) {
   EXPECT_NE(files().GetAttr(platform_->ScratchFolder()) & platform::kAttrDirectory, 0u);
 }
 
