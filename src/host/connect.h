@@ -1,0 +1,53 @@
+#pragma once
+
+#include <memory>
+
+#include "outlook/object_model.h"
+#include "outlook/subscription.h"
+
+namespace voxtrel {
+
+class MailWindow;
+
+// The add-in as Outlook sees it: traces the versions, follows the explorer that was active at
+// connection and every new inspector, and gives each of them a mail window object. One per
+// connection; its destructor is the final release (runs AddinInstance_Terminate).
+class Connect {
+ public:
+  // The trace log in the add-in's folder, and its name in the user's temporary folder when the
+  // add-in's folder is closed to the user (an administrator's install).
+  static constexpr char kTraceName[] = "Debug.log";
+  static constexpr char kFallbackTraceName[] = "Voxtrel Outlook debug.log";
+
+  Connect();
+  ~Connect();
+  Connect(const Connect&) = delete;
+  Connect& operator=(const Connect&) = delete;
+
+  void AddinInstance_OnConnection(std::shared_ptr<outlook::IApplication> Application);
+  void AddinInstance_OnDisconnection();
+  void AddinInstance_OnStartupComplete();  // does nothing
+  void AddinInstance_OnBeginShutdown();    // does nothing
+  void AddinInstance_OnAddInsUpdate();     // does nothing
+
+ private:
+  void AddinInstance_Terminate();
+  void OLExplorer_Close();
+  void OLExplorer_SelectionChange();
+  void OLInspectors_NewInspector(const std::shared_ptr<outlook::IInspector>& Inspector);
+  void SubscribeExplorer(std::shared_ptr<outlook::IExplorer> explorer);
+  void SubscribeInspectors(std::shared_ptr<outlook::IInspectors> inspectors);
+  // Without trace lines: what the final release must end even when the log cannot be written.
+  void ReleaseAll() noexcept;
+
+  std::shared_ptr<outlook::IApplication> oApp;
+  std::shared_ptr<MailWindow> iMailWindow;
+  std::shared_ptr<MailWindow> iMailView;
+  std::shared_ptr<outlook::IExplorer> OLExplorer;
+  outlook::Subscription OLExplorerClose;
+  outlook::Subscription OLExplorerSelectionChange;
+  std::shared_ptr<outlook::IInspectors> OLInspectors;
+  outlook::Subscription OLInspectorsNewInspector;
+};
+
+}  // namespace voxtrel
