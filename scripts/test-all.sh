@@ -32,7 +32,8 @@ status=0
 step "native tests"
 ctest --preset native -j2 2>&1 | tee build/logs/native.log || status=1
 step "windows tests under Wine"
-# One at a time: the recording tests measure real-time capture, which a busy second core upsets.
+# One at a time: the recording and playback tests share the one capture device and the add-in's
+# folder, and their printed real-time figures mean more without a second program competing.
 scripts/wine-harness.sh ctest -j1 --output-on-failure --timeout 600 2>&1 | tee build/logs/windows.log ||
   status=1
 
