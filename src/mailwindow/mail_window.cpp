@@ -1,0 +1,161 @@
+#include "mailwindow/mail_window.h"
+
+#include <algorithm>
+#include <array>
+#include <exception>
+
+#include "host/error_trace.h"
+#include "mailwindow/required.h"
+
+namespace voxtrel {
+namespace {
+
+// Explorer captions of the folders where a voice message has no place; the caption is the
+// only test, so other languages and folder names keep the bar.
+constexpr std::array<std::string_view, 4> kFoldersWithoutBar = {
+    "Calendar - Microsoft Outlook", "Contacts - Microsoft Outlook", "Tasks - Microsoft Outlook",
+    "Notes - Microsoft Outlook"};
+
+bool ShowsNoMail(const std::string& caption) {
+  return std::ranges::find(kFoldersWithoutBar, caption) != kFoldersWithoutBar.end();
+}
+
+// The window's bar of our name, walked in the collection's order; empty when there is none.
+std::shared_ptr<outlook::ICommandBar> FindBar(outlook::ICommandBars& bars) {
+  for (std::int32_t index = 1; index <= bars.Count(); ++index) {
+    auto bar = bars.Item(index);
+    if (Required(bar).Name() == MailWindow::kBarName) return bar;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+MailWindow::MailWindow() : iAudio(std::make_unique<Audio>()) {
+  // The face table is filled here, and the audio object's finished-playing event handled,
+  // once faces and playback join.
+}
+
+MailWindow::~MailWindow() {
+  try {
+    Class_Terminate();
+  } catch (...) {
+    // A terminate handler's failure has nobody to go back to.
+  }
+}
+
+void MailWindow::oMail(std::shared_ptr<outlook::IMailItem> vData) {
+  oMail_ = std::move(vData);
+}
+
+void MailWindow::SetInspector(std::shared_ptr<outlook::IInspector> vData) {
+  mvarInspectorClose.reset();
+  mvarInspectorDeactivate.reset();
+  mvarInspector = std::move(vData);
+  if (!mvarInspector) return;
+  mvarInspectorClose = mvarInspector->SubscribeClose([this] { mvarInspector_Close(); });
+  mvarInspectorDeactivate =
+      mvarInspector->SubscribeDeactivate([this] { mvarInspector_Deactivate(); });
+}
+
+void MailWindow::SetExplorer(std::shared_ptr<outlook::IExplorer> vData) {
+  mvarExplorerSelectionChange.reset();
+  mvarExplorer = std::move(vData);
+  if (!mvarExplorer) return;
+  mvarExplorerSelectionChange =
+      mvarExplorer->SubscribeSelectionChange([this] { mvarExplorer_SelectionChange(); });
+}
+
+void MailWindow::CreateBar(outlook::ICommandBars& bars) {
+  oBar = bars.Add(kBarName, outlook::kBarTop, true);
+  AddButtonsToBar();
+}
+
+void MailWindow::oInspector(std::shared_ptr<outlook::IInspector> vData) {
+  SetInspector(std::move(vData));
+  TraceErrors("MailWindow.Set oInspector ERROR: ", [&] {
+    bComposing = false;
+    bHasAttachments = false;
+    outlook::IInspector& inspector = Required(mvarInspector);
+    if (oMail_) {
+      bComposing = !oMail_->Sent();
+      bHasAttachments = oMail_->Attachments()->Count() > 0;
+    } else if (auto item = inspector.CurrentItem(); Required(item).IsMailItem()) {
+      oMail(item->AsMailItem());
+    }
+    if (!Required(inspector.CurrentItem()).IsMailItem()) return;
+    auto bars = inspector.CommandBars();
+    oBar = FindBar(Required(bars));
+    if (!oBar) CreateBar(*bars);
+    cmbFiles = RefreshComboList(cmbFiles);
+  });
+}
+
+void MailWindow::oExplorer(std::shared_ptr<outlook::IExplorer> vData) {
+  SetExplorer(std::move(vData));
+  bComposing = false;
+  bHasAttachments = false;
+  if (oMail_ && oMail_->Attachments()->Count() > 0) bHasAttachments = true;
+  if (!mvarExplorer || !oMail_) return;
+  const bool showBar = !ShowsNoMail(mvarExplorer->Caption());
+  auto bars = mvarExplorer->CommandBars();
+  oBar = FindBar(Required(bars));
+  if (oBar) {
+    oBar->Visible(showBar);
+  } else if (showBar) {
+    CreateBar(*bars);
+  }
+  cmbFiles = RefreshComboList(cmbFiles);
+  if (Required(cmbFiles).ListCount() >= 1 && bHasAttachments) {
+    Required(btnPlay).Visible(true);
+    Required(btnDelete).Visible(false);
+  } else {
+    cmbFiles->Visible(false);
+    Required(btnPlay).Visible(false);
+    Required(btnDelete).Visible(false);
+  }
+}
+
+void MailWindow::mvarExplorer_SelectionChange() {
+  if (!iAudio->bFinishedPlaying) iAudio->Play(false);
+  if (cmbFiles && cmbFiles->ListCount() < 2) cmbFiles->Visible(false);
+}
+
+void MailWindow::mvarInspector_Close() {
+  // The audio object may hold the last reference, and lets go of it during the release.
+  const auto self = weak_from_this().lock();
+  Class_Terminate();
+}
+
+void MailWindow::mvarInspector_Deactivate() {}
+
+void MailWindow::Class_Terminate() {
+  std::exception_ptr failure;
+  if (oBar) {
+    try {
+      oBar->Delete();
+    } catch (...) {
+      // A bar that cannot be deleted must not keep the rest alive.
+      failure = std::current_exception();
+    }
+    oBar.reset();
+  }
+  ReleaseMembers();
+  if (failure) std::rethrow_exception(failure);
+}
+
+void MailWindow::ReleaseMembers() noexcept {
+  iAudio.reset();
+  oMail(nullptr);
+  SetInspector(nullptr);
+  SetExplorer(nullptr);
+  btnVoxtrel.reset();
+  btnPlay.reset();
+  btnRecord.reset();
+  btnPause.reset();
+  cmbFiles.reset();
+  btnDelete.reset();
+  btnProperties.reset();
+}
+
+}  // namespace voxtrel

@@ -1,0 +1,87 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "audio/audio.h"
+#include "outlook/command_bars.h"
+#include "outlook/object_model.h"
+#include "outlook/subscription.h"
+
+namespace voxtrel {
+
+// Binds the add-in to one Outlook window, an inspector or the tracked explorer: finds or builds
+// the window's "Vox Trel" bar, lists the mail item's voice attachments and shows the buttons
+// that fit. Created and held as a shared_ptr: the audio object may hold it as its Creator.
+// A voice attachment: its file name ends in "mp3", in lower case only.
+bool IsVoiceAttachment(std::string_view fileName);
+
+class MailWindow final : public std::enable_shared_from_this<MailWindow> {
+ public:
+  static constexpr char kBarName[] = "Vox Trel";
+
+  MailWindow();   // Class_Initialize
+  ~MailWindow();  // Class_Terminate
+  MailWindow(const MailWindow&) = delete;
+  MailWindow& operator=(const MailWindow&) = delete;
+
+  // The window's mail item; set before oInspector or oExplorer, which read it.
+  const std::shared_ptr<outlook::IMailItem>& oMail() const { return oMail_; }
+  void oMail(std::shared_ptr<outlook::IMailItem> vData);
+
+  const std::shared_ptr<outlook::IInspector>& oInspector() const { return mvarInspector; }
+  // Failures after the inspector is taken are traced, not raised.
+  void oInspector(std::shared_ptr<outlook::IInspector> vData);
+  const std::shared_ptr<outlook::IExplorer>& oExplorer() const { return mvarExplorer; }
+  // Failures are raised to the caller.
+  void oExplorer(std::shared_ptr<outlook::IExplorer> vData);
+
+ private:
+  void Class_Terminate();
+  void ReleaseMembers() noexcept;
+  void mvarExplorer_SelectionChange();
+  void mvarInspector_Close();
+  void mvarInspector_Deactivate();
+  void AddButtonsToBar();
+  std::shared_ptr<outlook::IComboBox> RefreshComboList(std::shared_ptr<outlook::IComboBox> list);
+  bool BindMailItemOfWindow();
+  void SetInspector(std::shared_ptr<outlook::IInspector> vData);
+  void SetExplorer(std::shared_ptr<outlook::IExplorer> vData);
+  void CreateBar(outlook::ICommandBars& bars);
+  std::shared_ptr<outlook::IButton> AddButton(outlook::IControls& controls,
+                                              const std::string& parameter,
+                                              const std::string& caption, bool visible,
+                                              std::int16_t faceSlot);
+
+  // Slots of the face table.
+  static constexpr std::int16_t kFaceVoxtrel = 0;
+  static constexpr std::int16_t kFaceRecord = 1;
+  static constexpr std::int16_t kFacePlay = 2;
+  static constexpr std::int16_t kFaceStop = 3;
+  static constexpr std::int16_t kFacePause = 4;
+  static constexpr std::int16_t kFaceDelete = 6;
+  static constexpr std::int16_t kFaceProperties = 7;
+
+  bool bComposing = false;
+  bool bHasAttachments = false;
+  std::shared_ptr<outlook::ICommandBar> oBar;
+  // The face table (slots 0 to 7) joins with the face setter.
+  std::shared_ptr<outlook::IButton> btnVoxtrel;
+  std::shared_ptr<outlook::IButton> btnPlay;
+  std::shared_ptr<outlook::IButton> btnRecord;
+  std::shared_ptr<outlook::IButton> btnDelete;
+  std::shared_ptr<outlook::IComboBox> cmbFiles;
+  std::shared_ptr<outlook::IButton> btnPause;
+  std::shared_ptr<outlook::IButton> btnProperties;
+  std::unique_ptr<Audio> iAudio;
+  std::shared_ptr<outlook::IInspector> mvarInspector;
+  outlook::Subscription mvarInspectorClose;
+  outlook::Subscription mvarInspectorDeactivate;
+  std::shared_ptr<outlook::IExplorer> mvarExplorer;
+  outlook::Subscription mvarExplorerSelectionChange;
+  std::shared_ptr<outlook::IMailItem> oMail_;
+};
+
+}  // namespace voxtrel
