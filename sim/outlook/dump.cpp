@@ -1,0 +1,141 @@
+#include "sim/outlook/dump.h"
+
+#include <cstdio>
+#include <sstream>
+
+namespace voxtrel::olsim {
+namespace {
+
+std::string ItemName(const Model& model, Id id) {
+  for (const Item& item : model.Items()) {
+    if (item.id == id) return item.name;
+  }
+  return "?";
+}
+
+std::string FolderName(const Model& model, Id id) {
+  for (const Folder& folder : model.Folders()) {
+    if (folder.id == id) return folder.name;
+  }
+  return "?";
+}
+
+std::string PositionWord(std::int32_t position) {
+  static const char* const words[] = {"left",     "top",   "right",  "bottom",
+                                      "floating", "popup", "menubar"};
+  return position >= 0 && position <= 6 ? words[position] : std::to_string(position);
+}
+
+const char* Shown(bool visible) {
+  return visible ? "visible" : "hidden";
+}
+
+void DumpControl(std::ostream& out, const Control& control) {
+  const bool button = control.kind == ControlKind::kButton;
+  out << "    " << (button ? "button " : "combo ") << QuoteText(control.caption) << ' '
+      << Shown(control.visible) << " style " << control.style << " tooltip "
+      << QuoteText(control.tooltip);
+  if (button) {
+    out << " face " << (control.face.empty() ? "none" : control.face) << '\n';
+    return;
+  }
+  out << " entries";
+  if (control.entries.empty()) out << " none";
+  for (const std::string& entry : control.entries) out << ' ' << QuoteText(entry);
+  out << " index " << control.listIndex << '\n';
+}
+
+void DumpBars(std::ostream& out, const Window& window) {
+  for (const Bar& bar : window.bars) {
+    out << "  bar " << QuoteText(bar.name) << ' ' << Shown(bar.visible) << ' '
+        << PositionWord(bar.position) << (bar.temporary ? " temporary" : "") << '\n';
+    for (const Control& control : bar.controls) DumpControl(out, control);
+  }
+}
+
+void DumpWindow(std::ostream& out, const Model& model, const Window& window) {
+  if (window.IsExplorer()) {
+    out << "explorer " << QuoteText(FolderName(model, window.folder) + " - Microsoft Outlook")
+        << " folder " << QuoteText(FolderName(model, window.folder)) << " selection";
+    if (window.selection.empty()) out << " none";
+    for (const Id item : window.selection) out << ' ' << ItemName(model, item);
+  } else {
+    out << "inspector " << window.number << ' ' << ItemName(model, window.item);
+  }
+  out << (window.open ? " open" : " closed") << (model.ActiveWindow() == window.id ? " active" : "")
+      << '\n';
+  DumpBars(out, window);
+}
+
+void DumpItem(std::ostream& out, const Item& item) {
+  if (item.kind != ItemKind::kMail) {
+    out << DescribeKind(item.kind) << ' ' << item.name << '\n';
+    return;
+  }
+  out << "mail " << item.name << (item.sent ? " sent" : " unsent") << " subject "
+      << QuoteText(item.subject) << " billing " << QuoteText(item.billing) << " attachments";
+  if (item.attachments.empty()) out << " none";
+  const char* separator = " ";
+  for (const Attachment& attachment : item.attachments) {
+    out << separator << QuoteText(attachment.fileName) << ' ' << attachment.bytes.size();
+    separator = ", ";
+  }
+  out << "\n  body " << QuoteText(item.body) << "\n  html " << QuoteText(item.htmlBody) << '\n';
+}
+
+void DumpClipboard(std::ostream& out, const Model& model) {
+  out << "clipboard formats";
+  const std::string* text = nullptr;
+  if (model.Clipboard().empty()) out << " none";
+  for (const auto& [format, bytes] : model.Clipboard()) {
+    out << ' ' << QuoteText(format);
+    if (format == "CF_TEXT") text = &bytes;
+  }
+  out << " text " << (text ? QuoteText(*text) : "none") << '\n';
+}
+
+}  // namespace
+
+std::string QuoteText(const std::string& text) {
+  std::string quoted = "\"";
+  for (const char c : text) {
+    switch (c) {
+      case '"':
+        quoted += "\\\"";
+        break;
+      case '\\':
+        quoted += "\\\\";
+        break;
+      case '\n':
+        quoted += "\\n";
+        break;
+      case '\r':
+        quoted += "\\r";
+        break;
+      case '\t':
+        quoted += "\\t";
+        break;
+      default:
+        if (static_cast<unsigned char>(c) < 0x20) {
+          char escaped[5];
+          std::snprintf(escaped, sizeof escaped, "\\x%02x", static_cast<unsigned char>(c));
+          quoted += escaped;
+        } else {
+          quoted += c;
+        }
+    }
+  }
+  return quoted + "\"";
+}
+
+std::string Dump(const Model& model) {
+  std::ostringstream out;
+  const auto& windows = model.Windows();
+  if (windows.empty() || !windows.front().IsExplorer()) out << "explorer none\n";
+  for (const Window& window : windows) DumpWindow(out, model, window);
+  for (const Item& item : model.Items()) DumpItem(out, item);
+  DumpClipboard(out, model);
+  return out.str();
+}
+
+}  // namespace voxtrel::olsim

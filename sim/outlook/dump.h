@@ -1,0 +1,15 @@
+#pragma once
+
+#include <string>
+
+#include "sim/outlook/model.h"
+
+namespace voxtrel::olsim {
+
+// The state of the model, one object a line (the format is documented in the README).
+std::string Dump(const Model& model);
+
+// Text in double quotes, with backslash escapes for quotes, backslashes and control characters.
+std::string QuoteText(const std::string& text);
+
+}  // namespace voxtrel::olsim

@@ -1,0 +1,109 @@
+// outlook-sim: plays a session file against the simulated Outlook with the add-in's core linked
+// directly, on the virtual clock of the platform doubles.
+//   outlook-sim SESSION [--trace]
+#include <fstream>
+#include <iostream>
+#include <memory>
+#include <string>
+
+#include "common/error.h"
+#include "host/connect.h"
+#include "host/mod_trace_write.h"
+#include "sim/outlook/session.h"
+#include "sim/platform/fake_platform.h"
+
+namespace voxtrel::olsim {
+namespace {
+
+// Where `save` writes: a folder of the doubles' file system standing for the session's folder.
+constexpr char kSaveFolder[] = "C:\\Session";
+
+class MemoryModelFiles final : public IModelFiles {
+ public:
+  explicit MemoryModelFiles(sim::MemoryFileSystem& files) : files_(files) {}
+  std::string Read(const std::string& path) override {
+    if (!files_.Exists(path)) {
+      throw Error(-2147024894, "Microsoft Office Outlook",
+                  "Cannot find this file. Verify the path and file name are correct.");
+    }
+    return files_.Contents(path);
+  }
+  void Write(const std::string& path, const std::string& bytes) override {
+    files_.WriteFile(path, bytes);
+  }
+
+ private:
+  sim::MemoryFileSystem& files_;
+};
+
+class ConnectAddIn final : public AddIn {
+ public:
+  void OnConnection(std::shared_ptr<outlook::IApplication> application) override {
+    connect_.AddinInstance_OnConnection(std::move(application));
+  }
+  void OnStartupComplete() override { connect_.AddinInstance_OnStartupComplete(); }
+  void OnBeginShutdown() override { connect_.AddinInstance_OnBeginShutdown(); }
+  void OnDisconnection() override { connect_.AddinInstance_OnDisconnection(); }
+
+ private:
+  Connect connect_;
+};
+
+// The log as written, line by line; a carriage return inside a line shows as \r.
+void PrintTrace(sim::FakePlatform& platform, std::ostream& out) {
+  std::string path = modTraceWrite::CurrentTracePath();
+  if (path.empty()) path = platform.AppFile(Connect::kTraceName);
+  if (!platform.files.Exists(path)) {
+    out << "trace none\n";
+    return;
+  }
+  out << "trace " << path << '\n';
+  std::string text = platform.files.Contents(path);
+  std::string line;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text.compare(i, 2, "\r\n") == 0) {
+      out << line << '\n';
+      line.clear();
+      ++i;
+    } else {
+      line += text[i] == '\r' ? std::string("\\r") : std::string(1, text[i]);
+    }
+  }
+  if (!line.empty()) out << line << '\n';
+}
+
+int Main(int argc, char** argv) {
+  const std::string usage = "usage: outlook-sim SESSION [--trace]\n";
+  if (argc < 2 || argc > 3 || (argc == 3 && std::string(argv[2]) != "--trace")) {
+    std::cerr << usage;
+    return 2;
+  }
+  std::ifstream session(argv[1], std::ios::binary);
+  if (!session) {
+    std::cerr << "cannot read " << argv[1] << '\n';
+    return 2;
+  }
+  sim::FakePlatform platform;
+  platform.files.AddFolder(kSaveFolder);
+  MemoryModelFiles files(platform.files);
+  Census census;  // outlives the model, whose handlers may still hold ports
+  auto model = std::make_shared<Model>(files);
+  SessionHost host{
+      [] { return std::make_unique<ConnectAddIn>(); },
+      [&platform](std::uint32_t ms) { platform.events.PumpUntil([] { return false; }, ms); },
+      kSaveFolder};
+  int status = 0;
+  {
+    SessionRunner runner(model, census, host, argv[1], std::cout);
+    status = runner.Run(session, std::cerr);
+  }
+  if (argc == 3) PrintTrace(platform, std::cout);
+  return status;
+}
+
+}  // namespace
+}  // namespace voxtrel::olsim
+
+int main(int argc, char** argv) {
+  return voxtrel::olsim::Main(argc, argv);
+}

@@ -1,0 +1,580 @@
+#include "sim/outlook/model.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "common/error.h"
+
+namespace voxtrel::olsim {
+namespace {
+
+constexpr char kOutlook[] = "Microsoft Office Outlook";
+constexpr char kOffice[] = "Office";
+constexpr char kOurBar[] = "Vox Trel";
+constexpr char kFaceFormat[] = "Toolbar Button Face";
+constexpr char kMaskFormat[] = "Toolbar Button Mask";
+constexpr char kBitmapFormat[] = "CF_BITMAP";
+
+Error Disconnected() {
+  return Error(-2147417848, kOutlook, "The object invoked has disconnected from its clients.");
+}
+
+Error BadIndex() {
+  return Error(-2147352565, kOutlook, "Array index out of bounds.");
+}
+
+Error InvalidArgument() {
+  return Error(-2147024809, kOutlook, "One or more parameter values are not valid.");
+}
+
+std::string Quoted(const std::string& text) {
+  return "\"" + text + "\"";
+}
+
+std::string FileNameOf(const std::string& path) {
+  const auto slash = path.find_last_of("\\/");
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string WithoutTags(const std::string& html) {
+  std::string text;
+  bool inTag = false;
+  for (const char c : html) {
+    if (c == '<') inTag = true;
+    if (!inTag) text += c;
+    if (c == '>') inTag = false;
+  }
+  return text;
+}
+
+// FNV-1a: a short identity that stays the same from run to run.
+std::string ShortHash(const std::string& bytes) {
+  std::uint32_t hash = 2166136261u;
+  for (const char c : bytes) hash = (hash ^ static_cast<unsigned char>(c)) * 16777619u;
+  char text[9];
+  std::snprintf(text, sizeof text, "%08x", hash);
+  return text;
+}
+
+std::int32_t TextWidth(const std::string& text) {
+  return text.empty() ? 0 : static_cast<std::int32_t>(6 * text.size() + 8);
+}
+
+}  // namespace
+
+std::string DescribeKind(ItemKind kind) {
+  static const char* const names[] = {"mail",   "contact", "appointment", "meeting",
+                                      "report", "task",    "note",        "post"};
+  return names[static_cast<int>(kind)];
+}
+
+std::string DescribeKind(FolderKind kind) {
+  static const char* const names[] = {"mail", "calendar", "contacts", "tasks", "notes", "journal"};
+  return names[static_cast<int>(kind)];
+}
+
+Model::Model(IModelFiles& files) : files_(files) {}
+
+// Setting up.
+
+Id Model::AddFolder(const std::string& name, FolderKind kind) {
+  const bool taken = std::any_of(folders_.begin(), folders_.end(),
+                                 [&](const Folder& folder) { return folder.name == name; });
+  if (taken) throw ActionRefused("a folder " + Quoted(name) + " exists already");
+  folders_.push_back({NewId(), name, kind, {}});
+  return folders_.back().id;
+}
+
+Id Model::AddItem(const std::string& name, ItemKind kind, const std::string& folder) {
+  const bool taken = std::any_of(items_.begin(), items_.end(),
+                                 [&](const Item& item) { return item.name == name; });
+  if (taken) throw ActionRefused("an item " + name + " exists already");
+  Item item;
+  item.id = NewId();
+  item.name = name;
+  item.kind = kind;
+  if (!folder.empty()) FolderNamed(folder).items.push_back(item.id);
+  items_.push_back(std::move(item));
+  return items_.back().id;
+}
+
+Item& Model::ItemNamed(const std::string& name) {
+  const auto item = std::find_if(items_.begin(), items_.end(),
+                                 [&](const Item& candidate) { return candidate.name == name; });
+  if (item == items_.end()) throw ActionRefused("no item " + name);
+  return *item;
+}
+
+void Model::Attach(Id item, std::string fileName, std::string bytes) {
+  ItemById(item).attachments.push_back({NewId(), std::move(fileName), std::move(bytes)});
+}
+
+void Model::AddSavedBar(const std::string& name) {
+  savedBars_.push_back(name);
+}
+
+Folder& Model::FolderNamed(const std::string& name) {
+  const auto folder = std::find_if(folders_.begin(), folders_.end(),
+                                   [&](const Folder& candidate) { return candidate.name == name; });
+  if (folder == folders_.end()) throw ActionRefused("no folder " + Quoted(name));
+  return *folder;
+}
+
+// User actions.
+
+void Model::Start(bool withExplorer) {
+  if (started_) throw ActionRefused("Outlook runs already");
+  started_ = true;
+  if (!withExplorer) return;
+  if (folders_.empty()) throw ActionRefused("no folder for the explorer to show");
+  Window explorer = NewWindow(0);
+  explorer.folder = folders_.front().id;
+  windows_.push_front(std::move(explorer));
+  active_ = windows_.front().id;
+}
+
+void Model::ShowFirstSelection() {
+  if (!ActiveExplorer()) return;
+  const Folder& folder = FolderById(Explorer().folder);
+  if (folder.items.empty()) return;
+  Explorer().selection = {folder.items.front()};
+  EventArgs args;
+  Raise(Explorer().id, EventKind::kSelectionChange, args);
+}
+
+void Model::Goto(const std::string& folder) {
+  ShowFolder(Explorer(), FolderNamed(folder).id);
+}
+
+void Model::ShowFolder(Window& explorer, Id folder) {
+  explorer.folder = folder;
+  const Folder& shown = FolderById(folder);
+  explorer.selection.clear();
+  if (!shown.items.empty()) explorer.selection.push_back(shown.items.front());
+  EventArgs args;
+  Raise(explorer.id, EventKind::kSelectionChange, args);
+}
+
+void Model::Select(const std::vector<std::string>& items) {
+  Window& explorer = Explorer();
+  const Folder& folder = FolderById(explorer.folder);
+  std::vector<Id> selection;
+  for (const std::string& name : items) {
+    const Id item = ItemNamed(name).id;
+    if (std::find(folder.items.begin(), folder.items.end(), item) == folder.items.end()) {
+      throw ActionRefused(name + " is not in the folder " + Quoted(folder.name));
+    }
+    selection.push_back(item);
+  }
+  explorer.selection = std::move(selection);
+  EventArgs args;
+  Raise(explorer.id, EventKind::kSelectionChange, args);
+}
+
+Id Model::Open(const std::string& item) {
+  if (!started_) throw ActionRefused("Outlook is not running");
+  return OpenInspector(ItemNamed(item).id);
+}
+
+Id Model::Compose(const std::string& name, bool html) {
+  if (!started_) throw ActionRefused("Outlook is not running");
+  const Id item = AddItem(name, ItemKind::kMail, "");
+  if (html) ItemById(item).htmlBody = "<html><body></body></html>";
+  return OpenInspector(item);
+}
+
+Id Model::OpenInspector(Id item) {
+  windows_.push_back(NewWindow(++inspectorsOpened_));
+  const Id inspector = windows_.back().id;
+  windows_.back().item = item;
+  // Outlook announces the inspector before its window appears and takes the focus.
+  EventArgs args{inspector};
+  Raise(kApplication, EventKind::kNewInspector, args);
+  if (WindowById(inspector).open) MakeActive(inspector);
+  return inspector;
+}
+
+void Model::Activate(int number) {
+  MakeActive(OpenWindow(number).id);
+}
+
+void Model::MakeActive(Id window) {
+  const Id previous = active_;
+  if (previous == window) return;
+  active_ = window;
+  const auto old = std::find_if(windows_.begin(), windows_.end(),
+                                [&](const Window& candidate) { return candidate.id == previous; });
+  if (old != windows_.end() && old->open && !old->IsExplorer()) {
+    EventArgs args;
+    Raise(previous, EventKind::kDeactivate, args);
+  }
+}
+
+void Model::Click(const std::string& text) {
+  Control& control = VisibleControl(OurBar(Active()), text);
+  if (control.kind != ControlKind::kButton) throw ActionRefused(Quoted(text) + " is not a button");
+  EventArgs args;
+  Raise(control.id, EventKind::kClick, args);
+}
+
+void Model::Choose(std::int32_t index) {
+  Bar& bar = OurBar(Active());
+  const auto files = std::find_if(bar.controls.begin(), bar.controls.end(), [](const Control& c) {
+    return c.kind == ControlKind::kComboBox;
+  });
+  if (files == bar.controls.end()) throw ActionRefused("no Files list on the bar");
+  if (!files->visible) throw ActionRefused("the Files list is hidden");
+  if (index < 1 || index > static_cast<std::int32_t>(files->entries.size())) {
+    throw ActionRefused("the Files list has no entry " + std::to_string(index));
+  }
+  files->listIndex = index;
+}
+
+void Model::Send() {
+  Window& inspector = ActiveInspector();
+  const Id window = inspector.id;
+  Item& item = ItemById(inspector.item);
+  if (item.kind != ItemKind::kMail) throw ActionRefused(item.name + " is not a mail item");
+  if (item.sent) throw ActionRefused(item.name + " has been sent already");
+  const Id sent = item.id;
+  EventArgs args;
+  Raise(sent, EventKind::kSend, args);
+  if (args.cancel) return;
+  ItemById(sent).sent = true;
+  CloseInspector(WindowById(window));
+}
+
+void Model::CloseActive() {
+  CloseInspector(ActiveInspector());
+}
+
+void Model::CloseInspector(Window& inspector) {
+  const Id window = inspector.id;
+  if (active_ == window) {
+    EventArgs deactivate;
+    Raise(window, EventKind::kDeactivate, deactivate);
+  }
+  EventArgs close;
+  Raise(window, EventKind::kClose, close);
+  Window& closed = WindowById(window);
+  closed.open = false;
+  closed.bars.clear();
+  if (active_ != window) return;
+  active_ = 0;
+  for (const Window& candidate : windows_) {
+    if (candidate.open) active_ = candidate.id;
+  }
+  if (ActiveExplorer()) active_ = *ActiveExplorer();
+}
+
+void Model::CloseAllWindows() {
+  // By index: a handler may open another window meanwhile.
+  for (std::size_t i = 0; i < windows_.size(); ++i) {
+    if (windows_[i].open && !windows_[i].IsExplorer()) CloseInspector(windows_[i]);
+  }
+  if (!ActiveExplorer()) return;
+  const Id explorer = Explorer().id;
+  EventArgs args;
+  Raise(explorer, EventKind::kClose, args);
+  WindowById(explorer).open = false;
+  windows_.front().bars.clear();
+  active_ = 0;
+}
+
+void Model::SaveAttachmentAs(const std::string& item, std::int32_t index, const std::string& path) {
+  const Item& holder = ItemNamed(item);
+  if (index < 1 || index > static_cast<std::int32_t>(holder.attachments.size())) {
+    throw ActionRefused(item + " has no attachment " + std::to_string(index));
+  }
+  files_.Write(path, holder.attachments[static_cast<std::size_t>(index - 1)].bytes);
+}
+
+void Model::SetClipboardText(const std::string& text) {
+  clipboard_ = {{"CF_TEXT", text}};
+}
+
+// Windows and bars.
+
+Window Model::NewWindow(int number) {
+  Window window;
+  window.id = NewId();
+  window.number = number;
+  for (const char* builtIn : {"Standard", "Formatting"}) {
+    window.bars.push_back({NewId(), builtIn, 1, true, false, {}});
+  }
+  for (const std::string& saved : savedBars_)
+    window.bars.push_back({NewId(), saved, 1, true, false, {}});
+  return window;
+}
+
+Window& Model::Explorer() {
+  if (!ActiveExplorer()) throw ActionRefused("Outlook shows no explorer");
+  return windows_.front();
+}
+
+std::optional<Id> Model::ActiveExplorer() const {
+  if (windows_.empty() || !windows_.front().IsExplorer() || !windows_.front().open) {
+    return std::nullopt;
+  }
+  return windows_.front().id;
+}
+
+Window& Model::OpenWindow(int number) {
+  for (Window& window : windows_) {
+    if (window.number == number && window.open) return window;
+  }
+  if (number == 0) throw ActionRefused("Outlook shows no explorer");
+  throw ActionRefused("no open inspector " + std::to_string(number));
+}
+
+Window& Model::Active() {
+  for (Window& window : windows_) {
+    if (window.id == active_ && window.open) return window;
+  }
+  throw ActionRefused("no window is active");
+}
+
+Window& Model::ActiveInspector() {
+  for (Window& window : windows_) {
+    if (window.id == active_ && window.open && !window.IsExplorer()) return window;
+  }
+  throw ActionRefused("the active window is not an inspector");
+}
+
+Bar& Model::OurBar(Window& window) {
+  for (Bar& bar : window.bars) {
+    if (bar.name != kOurBar) continue;
+    if (!bar.visible) throw ActionRefused("the \"Vox Trel\" bar is hidden");
+    return bar;
+  }
+  throw ActionRefused("the active window has no \"Vox Trel\" bar");
+}
+
+Control& Model::VisibleControl(Bar& bar, const std::string& text) {
+  bool hidden = false;
+  for (Control& control : bar.controls) {
+    const std::string& label = control.caption.empty() ? control.tooltip : control.caption;
+    if (label != text) continue;
+    if (control.visible) return control;
+    hidden = true;
+  }
+  throw ActionRefused(hidden ? Quoted(text) + " is hidden" : "no control " + Quoted(text));
+}
+
+// What the add-in reaches.
+
+Window& Model::WindowById(Id id) {
+  for (Window& window : windows_) {
+    if (window.id == id) {
+      if (!window.open) throw Disconnected();
+      return window;
+    }
+  }
+  throw Disconnected();
+}
+
+std::string Model::Caption(Id explorer) {
+  return FolderById(WindowById(explorer).folder).name + " - Microsoft Outlook";
+}
+
+std::string Model::WindowName(Id window) const {
+  for (const Window& candidate : windows_) {
+    if (candidate.id != window) continue;
+    return candidate.IsExplorer() ? "the explorer"
+                                  : "inspector " + std::to_string(candidate.number);
+  }
+  return "a window";
+}
+
+Folder& Model::FolderById(Id id) {
+  for (Folder& folder : folders_) {
+    if (folder.id == id) return folder;
+  }
+  throw Disconnected();
+}
+
+Item& Model::ItemById(Id id) {
+  for (Item& item : items_) {
+    if (item.id == id) return item;
+  }
+  throw Disconnected();
+}
+
+Item& Model::ItemOfAttachment(Id attachment) {
+  for (Item& item : items_) {
+    for (const Attachment& candidate : item.attachments) {
+      if (candidate.id == attachment) return item;
+    }
+  }
+  throw Disconnected();
+}
+
+Attachment& Model::AttachmentById(Id id) {
+  for (Attachment& attachment : ItemOfAttachment(id).attachments) {
+    if (attachment.id == id) return attachment;
+  }
+  throw Disconnected();
+}
+
+Id Model::AddAttachment(Id item, const std::string& source, std::int32_t position) {
+  auto& attachments = ItemById(item).attachments;
+  if (position < 1 || position > static_cast<std::int32_t>(attachments.size()) + 1) {
+    throw InvalidArgument();
+  }
+  // By value: later changes to the file do not reach the item.
+  Attachment attachment{NewId(), FileNameOf(source), files_.Read(source)};
+  attachments.insert(attachments.begin() + (position - 1), attachment);
+  return attachment.id;
+}
+
+void Model::RemoveAttachment(Id item, std::int32_t index) {
+  auto& attachments = ItemById(item).attachments;
+  if (index < 1 || index > static_cast<std::int32_t>(attachments.size())) throw BadIndex();
+  attachments.erase(attachments.begin() + (index - 1));
+}
+
+void Model::SaveAttachment(Id attachment, const std::string& path) {
+  files_.Write(path, AttachmentById(attachment).bytes);
+}
+
+void Model::SetHtmlBody(Id item, const std::string& html) {
+  Item& target = ItemById(item);
+  target.htmlBody = html;
+  target.body = WithoutTags(html);
+}
+
+Bar& Model::BarById(Id id) {
+  for (Window& window : windows_) {
+    for (Bar& bar : window.bars) {
+      if (bar.id == id) return bar;
+    }
+  }
+  throw Disconnected();
+}
+
+Window& Model::WindowOfBar(Id bar) {
+  for (Window& window : windows_) {
+    for (const Bar& candidate : window.bars) {
+      if (candidate.id == bar) return window;
+    }
+  }
+  throw Disconnected();
+}
+
+Id Model::AddBar(Id window, const std::string& name, std::int32_t position, bool temporary) {
+  auto& bars = WindowById(window).bars;
+  const bool taken =
+      std::any_of(bars.begin(), bars.end(), [&](const Bar& bar) { return bar.name == name; });
+  if (taken) throw Error(5, kOffice, ClassicDescription(5));
+  // Office adds a new bar hidden.
+  bars.push_back({NewId(), name, position, false, temporary, {}});
+  return bars.back().id;
+}
+
+void Model::DeleteBar(Id bar) {
+  auto& bars = WindowOfBar(bar).bars;
+  std::erase_if(bars, [&](const Bar& candidate) { return candidate.id == bar; });
+}
+
+Control& Model::ControlById(Id id) {
+  for (Window& window : windows_) {
+    for (Bar& bar : window.bars) {
+      for (Control& control : bar.controls) {
+        if (control.id == id) return control;
+      }
+    }
+  }
+  throw Disconnected();
+}
+
+Bar& Model::BarOfControl(Id control) {
+  for (Window& window : windows_) {
+    for (Bar& bar : window.bars) {
+      for (const Control& candidate : bar.controls) {
+        if (candidate.id == control) return bar;
+      }
+    }
+  }
+  throw Disconnected();
+}
+
+Id Model::AddControl(Id bar, ControlKind kind, const std::string& parameter) {
+  Control control;
+  control.id = NewId();
+  control.kind = kind;
+  control.parameter = parameter;
+  BarById(bar).controls.push_back(control);
+  return control.id;
+}
+
+void Model::PasteFace(Id control) {
+  Control& button = ControlById(control);
+  const auto format = [&](const char* name) -> const std::string* {
+    for (const auto& [formatName, bytes] : clipboard_) {
+      if (formatName == name) return &bytes;
+    }
+    return nullptr;
+  };
+  const std::string* face = format(kFaceFormat) ? format(kFaceFormat) : format(kBitmapFormat);
+  if (face == nullptr) {
+    throw Error(-2147467259, kOffice, "Method 'PasteFace' of object '_CommandBarButton' failed");
+  }
+  const std::string* mask = format(kMaskFormat);
+  button.face = ShortHash(*face + (mask ? *mask : std::string()));
+}
+
+// A cascade of windows; bars docked at the top in rows below the window's caption and menu.
+
+std::int32_t Model::Left(Id window) {
+  return 24 * WindowById(window).number;
+}
+
+std::int32_t Model::Width(Id control) {
+  const Control& c = ControlById(control);
+  if (c.kind == ControlKind::kComboBox) return (c.style == 1 ? TextWidth(c.caption) : 0) + 90;
+  constexpr std::int32_t kIcon = 23;
+  const bool showsCaption = c.style == 2 || c.style == 3 || (c.style == 0 && c.face.empty());
+  const bool showsIcon = c.style != 2;
+  const std::int32_t width = (showsIcon ? kIcon : 0) + (showsCaption ? TextWidth(c.caption) : 0);
+  return std::max(width, kIcon);
+}
+
+std::int32_t Model::Top(Id control) {
+  const Bar& bar = BarOfControl(control);
+  return RowTop(WindowOfBar(bar.id), bar) + 2;
+}
+
+std::int32_t Model::RowTop(const Window& window, const Bar& bar) const {
+  std::int32_t row = 0;
+  for (const Bar& before : window.bars) {
+    if (before.id == bar.id) break;
+    if (before.visible) ++row;
+  }
+  return 24 * window.number + 48 + 26 * row;
+}
+
+// Events, delivered to every subscriber in the order they subscribed.
+
+std::uint64_t Model::Subscribe(Id source, EventKind kind, Handler handler) {
+  subscribers_.emplace(nextToken_, Subscriber{source, kind, std::make_shared<Handler>(handler)});
+  return nextToken_++;
+}
+
+void Model::Unsubscribe(std::uint64_t token) {
+  subscribers_.erase(token);
+}
+
+void Model::Raise(Id source, EventKind kind, EventArgs& args) {
+  std::vector<std::uint64_t> tokens;
+  for (const auto& [token, subscriber] : subscribers_) {
+    if (subscriber.source == source && subscriber.kind == kind) tokens.push_back(token);
+  }
+  for (const std::uint64_t token : tokens) {
+    const auto subscriber = subscribers_.find(token);
+    if (subscriber == subscribers_.end()) continue;  // ended by an earlier handler
+    const std::shared_ptr<Handler> handler = subscriber->second.handler;
+    (*handler)(args);
+  }
+}
+
+}  // namespace voxtrel::olsim

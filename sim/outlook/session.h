@@ -1,0 +1,74 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <iosfwd>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "outlook/object_model.h"
+#include "sim/outlook/model.h"
+#include "sim/outlook/ports.h"
+
+// Plays a session file (one user action a line) against the simulated Outlook with an add-in
+// loaded the way Outlook loads it. The file format is documented in the README.
+namespace voxtrel::olsim {
+
+// The add-in as Outlook calls it (IDTExtensibility2). Destroying it is the final release.
+class AddIn {
+ public:
+  virtual ~AddIn() = default;
+  virtual void OnConnection(std::shared_ptr<outlook::IApplication> application) = 0;
+  virtual void OnStartupComplete() = 0;
+  virtual void OnBeginShutdown() = 0;
+  virtual void OnDisconnection() = 0;
+};
+
+struct SessionHost {
+  std::function<std::unique_ptr<AddIn>()> loadAddIn;
+  // Lets the milliseconds pass while running the message loop.
+  std::function<void(std::uint32_t)> wait;
+  // The folder that relative paths of `save` name, in the model's files.
+  std::string saveFolder;
+};
+
+// One line's words: blanks separate them, double quotes group them (with backslash escapes).
+// Throws ActionRefused for an unterminated quote.
+std::vector<std::string> SplitSessionLine(const std::string& line);
+
+class SessionRunner {
+ public:
+  SessionRunner(std::shared_ptr<Model> model, Census& census, SessionHost host,
+                std::filesystem::path sessionFile, std::ostream& out);
+  ~SessionRunner();
+  SessionRunner(const SessionRunner&) = delete;
+  SessionRunner& operator=(const SessionRunner&) = delete;
+
+  // Plays the lines; 0 when all ran, 1 after the line that could not be carried out (its number
+  // and the reason go to `err`).
+  int Run(std::istream& session, std::ostream& err);
+
+ private:
+  void Perform(const std::vector<std::string>& words);
+  void SetUp(const std::vector<std::string>& words);
+  void AddMail(const std::vector<std::string>& words);
+  void Start(bool withExplorer);
+  void Quit();
+  void CallAddIn(const char* what, const std::function<void(AddIn&)>& call);
+  std::string ReadSessionFile(const std::string& name) const;
+  void ReportHandlerFailures(int line);
+
+  std::shared_ptr<Model> model_;
+  Census& census_;
+  SessionHost host_;
+  std::filesystem::path sessionFile_;
+  std::ostream& out_;
+  std::unique_ptr<AddIn> addIn_;
+  bool started_ = false;
+  bool quit_ = false;
+  int composed_ = 0;
+};
+
+}  // namespace voxtrel::olsim
