@@ -30,26 +30,28 @@ const char* Shown(bool visible) {
   return visible ? "visible" : "hidden";
 }
 
-void DumpControl(std::ostream& out, const Control& control) {
+void DumpControl(std::ostream& out, const Window& window, const Bar& bar,
+                 const Control& control) {
   const bool button = control.kind == ControlKind::kButton;
   out << "    " << (button ? "button " : "combo ") << QuoteText(control.caption) << ' '
       << Shown(control.visible) << " style " << control.style << " tooltip "
       << QuoteText(control.tooltip);
   if (button) {
-    out << " face " << (control.face.empty() ? "none" : control.face) << '\n';
-    return;
+    out << " face " << (control.face.empty() ? "none" : control.face);
+  } else {
+    out << " entries";
+    if (control.entries.empty()) out << " none";
+    for (const std::string& entry : control.entries) out << ' ' << QuoteText(entry);
+    out << " index " << control.listIndex;
   }
-  out << " entries";
-  if (control.entries.empty()) out << " none";
-  for (const std::string& entry : control.entries) out << ' ' << QuoteText(entry);
-  out << " index " << control.listIndex << '\n';
+  out << " width " << Model::WidthOf(control) << " top " << Model::TopOf(window, bar) << '\n';
 }
 
 void DumpBars(std::ostream& out, const Window& window) {
   for (const Bar& bar : window.bars) {
     out << "  bar " << QuoteText(bar.name) << ' ' << Shown(bar.visible) << ' '
         << PositionWord(bar.position) << (bar.temporary ? " temporary" : "") << '\n';
-    for (const Control& control : bar.controls) DumpControl(out, control);
+    for (const Control& control : bar.controls) DumpControl(out, window, bar, control);
   }
 }
 

@@ -523,14 +523,11 @@ void Model::PasteFace(Id control) {
   button.face = ShortHash(*face + (mask ? *mask : std::string()));
 }
 
-// A cascade of windows; bars docked at the top in rows below the window's caption and menu.
-
 std::int32_t Model::Left(Id window) {
   return 24 * WindowById(window).number;
 }
 
-std::int32_t Model::Width(Id control) {
-  const Control& c = ControlById(control);
+std::int32_t Model::WidthOf(const Control& c) {
   if (c.kind == ControlKind::kComboBox) return (c.style == 1 ? TextWidth(c.caption) : 0) + 90;
   constexpr std::int32_t kIcon = 23;
   const bool showsCaption = c.style == 2 || c.style == 3 || (c.style == 0 && c.face.empty());
@@ -541,16 +538,16 @@ std::int32_t Model::Width(Id control) {
 
 std::int32_t Model::Top(Id control) {
   const Bar& bar = BarOfControl(control);
-  return RowTop(WindowOfBar(bar.id), bar) + 2;
+  return TopOf(WindowOfBar(bar.id), bar);
 }
 
-std::int32_t Model::RowTop(const Window& window, const Bar& bar) const {
+std::int32_t Model::TopOf(const Window& window, const Bar& bar) {
   std::int32_t row = 0;
   for (const Bar& before : window.bars) {
     if (before.id == bar.id) break;
     if (before.visible) ++row;
   }
-  return 24 * window.number + 48 + 26 * row;
+  return 24 * window.number + 48 + 26 * row + 2;
 }
 
 // Events, delivered to every subscriber in the order they subscribed.

@@ -167,8 +167,12 @@ class Model {
   Id AddControl(Id bar, ControlKind kind, const std::string& parameter);
   void PasteFace(Id control);
   std::int32_t Left(Id window);
-  std::int32_t Width(Id control);
+  std::int32_t Width(Id control) { return WidthOf(ControlById(control)); }
   std::int32_t Top(Id control);
+  // The layout: a cascade of windows, bars docked in rows below the caption and the menu, each
+  // control as wide as its face and caption.
+  static std::int32_t WidthOf(const Control& control);
+  static std::int32_t TopOf(const Window& window, const Bar& bar);
 
   using Handler = std::function<void(EventArgs&)>;
   std::uint64_t Subscribe(Id source, EventKind kind, Handler handler);
@@ -203,7 +207,6 @@ class Model {
   Window NewWindow(int number);
   Bar& OurBar(Window& window);
   Control& VisibleControl(Bar& bar, const std::string& text);
-  std::int32_t RowTop(const Window& window, const Bar& bar) const;
 
   IModelFiles& files_;
   std::string version_ = "11.0.0.8312";

@@ -1,0 +1,16 @@
+# Session tests of the simulated Outlook. Every tests/outlook/sessions/NAME.session is one CTest
+# test, outlook.NAME: run-session.sh plays it with `outlook-sim NAME.session --trace` and compares
+# everything printed (standard output, then standard error, then "exit N" when the status is not
+# 0) with NAME.expected beside it; any difference fails the test and is shown as a diff. Files a
+# session attaches lie in sessions/files/. To add a session, write NAME.session, run
+#   UPDATE=1 bash tests/outlook/run-session.sh build/E-native/bin/outlook-sim NAME.session
+# read the NAME.expected it writes line by line, and commit both (re-run cmake to pick it up).
+if(TARGET outlook-sim)
+  file(GLOB sessions CONFIGURE_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/sessions/*.session)
+  foreach(session ${sessions})
+    get_filename_component(name ${session} NAME_WE)
+    add_test(NAME outlook.${name}
+             COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/run-session.sh $<TARGET_FILE:outlook-sim>
+                     ${session})
+  endforeach()
+endif()
