@@ -29,7 +29,8 @@ class MemoryModelFiles final : public IModelFiles {
     return files_.Contents(path);
   }
   void Write(const std::string& path, const std::string& bytes) override {
-    files_.WriteFile(path, bytes);
+    // Byte for byte in the double, and refused as a program's write would be.
+    files_.WriteText(path, bytes, platform::TextMode::kCreate);
   }
 
  private:
