@@ -4,7 +4,10 @@
 
 #include <oaidl.h>
 
+#include <optional>
 #include <string>
+#include <type_traits>
+#include <utility>
 
 namespace voxtrel::win32::com {
 
@@ -25,5 +28,26 @@ HRESULT ReportAutomationError(const AutomationError& error, REFIID iid) noexcept
 
 // Fills what IDispatch::Invoke left empty, so script hosts show the number, source and text.
 void CompleteExcepInfo(EXCEPINFO& info, const AutomationError& error) noexcept;
+
+// Runs a COM method's body so that nothing throws across the boundary: the body's HRESULT (S_OK
+// when it returns nothing), or for an exception its HRESULT with IErrorInfo describing it, raised
+// on `iid`. `failure`, when given, also receives the error.
+template <typename Body>
+HRESULT ComEntry(REFIID iid, Body&& body,
+                 std::optional<AutomationError>* failure = nullptr) noexcept {
+  try {
+    if constexpr (std::is_void_v<std::invoke_result_t<Body&>>) {
+      body();
+      return S_OK;
+    } else {
+      return body();
+    }
+  } catch (...) {
+    AutomationError error = CurrentAutomationError();
+    const HRESULT hr = ReportAutomationError(error, iid);
+    if (failure != nullptr) *failure = std::move(error);
+    return hr;
+  }
+}
 
 }  // namespace voxtrel::win32::com

@@ -6,13 +6,14 @@
 
 #include <vector>
 
+#include "win32/com/automation_error.h"
 #include "win32/com/snapshot_enumerator.h"
 
 namespace voxtrel::win32::com {
 
 DispatchConnectionPoint::DispatchConnectionPoint(IConnectionPointContainer& container,
                                                  REFIID events)
-    : container_(container), events_(events) {}
+    : ComPart(container), events_(events) {}
 
 void DispatchConnectionPoint::Fire(DISPID event) noexcept {
   try {
@@ -30,25 +31,6 @@ void DispatchConnectionPoint::Fire(DISPID event) noexcept {
   }
 }
 
-HRESULT DispatchConnectionPoint::QueryInterface(REFIID iid, void** out) {
-  if (out == nullptr) return E_POINTER;
-  if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IConnectionPoint)) {
-    *out = static_cast<IConnectionPoint*>(this);
-    AddRef();
-    return S_OK;
-  }
-  *out = nullptr;
-  return E_NOINTERFACE;
-}
-
-ULONG DispatchConnectionPoint::AddRef() {
-  return container_.AddRef();
-}
-
-ULONG DispatchConnectionPoint::Release() {
-  return container_.Release();
-}
-
 HRESULT DispatchConnectionPoint::GetConnectionInterface(IID* iid) {
   if (iid == nullptr) return E_POINTER;
   *iid = events_;
@@ -56,7 +38,7 @@ HRESULT DispatchConnectionPoint::GetConnectionInterface(IID* iid) {
 }
 
 HRESULT DispatchConnectionPoint::GetConnectionPointContainer(IConnectionPointContainer** out) {
-  return ComPtr<IConnectionPointContainer>(&container_).CopyTo(out);
+  return ComPtr<IConnectionPointContainer>(&outer()).CopyTo(out);
 }
 
 HRESULT DispatchConnectionPoint::Advise(IUnknown* sink, DWORD* cookie) {
@@ -69,13 +51,10 @@ HRESULT DispatchConnectionPoint::Advise(IUnknown* sink, DWORD* cookie) {
       FAILED(sink->QueryInterface(IID_IDispatch, dispatch.put_void()))) {
     return CONNECT_E_CANNOTCONNECT;
   }
-  try {
+  return ComEntry(IID_IConnectionPoint, [&] {
     sinks_.emplace(nextCookie_, std::move(dispatch));
-  } catch (...) {
-    return E_OUTOFMEMORY;
-  }
-  *cookie = nextCookie_++;
-  return S_OK;
+    *cookie = nextCookie_++;
+  });
 }
 
 HRESULT DispatchConnectionPoint::Unadvise(DWORD cookie) {
@@ -88,15 +67,13 @@ HRESULT DispatchConnectionPoint::Unadvise(DWORD cookie) {
 }
 
 HRESULT DispatchConnectionPoint::EnumConnections(IEnumConnections** out) {
-  try {
+  return ComEntry(IID_IConnectionPoint, [&] {
     ConnectionEnumerator::Entries entries;
     for (const auto& [cookie, sink] : sinks_) {
       entries.push_back({sink.Query<IUnknown>(), cookie});
     }
     return ConnectionEnumerator::Create(std::move(entries), out);
-  } catch (...) {
-    return E_OUTOFMEMORY;
-  }
+  });
 }
 
 }  // namespace voxtrel::win32::com

@@ -10,10 +10,11 @@
 #include <vector>
 
 #include "voxtrel_idl.h"
+#include "win32/base/unique_handle.h"
+#include "win32/com/automation_error.h"
 #include "win32/com/com_ptr.h"
 #include "win32/com/module.h"
 #include "win32/com/type_library.h"
-#include "win32/base/unique_handle.h"
 
 // oleaut32 exports these, but mingw-w64's oleauto.h does not declare them.
 extern "C" {
@@ -123,7 +124,7 @@ HRESULT RegisterTypeLibrary(const std::wstring& dllPath) {
 }  // namespace
 
 HRESULT RegisterServer() noexcept {
-  try {
+  return ComEntry(IID_NULL, [] {
     const std::wstring dllPath = ThisModulePath();
     if (dllPath.empty()) return HRESULT_FROM_WIN32(GetLastError());
     UniqueHkey classes;
@@ -136,13 +137,11 @@ HRESULT RegisterServer() noexcept {
     // Half a registration would leave a class that cannot be created.
     if (FAILED(hr)) UnregisterServer();
     return hr;
-  } catch (...) {
-    return E_OUTOFMEMORY;
-  }
+  });
 }
 
 HRESULT UnregisterServer() noexcept {
-  try {
+  return ComEntry(IID_NULL, [] {
     UniqueHkey classes;
     LSTATUS status = RegOpenKeyExW(HKEY_CURRENT_USER, kUserClasses, 0,
                                    KEY_READ | KEY_SET_VALUE | DELETE, classes.put());
@@ -154,9 +153,7 @@ HRESULT UnregisterServer() noexcept {
     UnRegisterTypeLibForUser(LIBID_Voxtrel, kTypeLibraryMajor, kTypeLibraryMinor, LANG_NEUTRAL,
                              kSysKind);
     return HRESULT_FROM_WIN32(status);
-  } catch (...) {
-    return E_OUTOFMEMORY;
-  }
+  });
 }
 
 }  // namespace voxtrel::win32::com

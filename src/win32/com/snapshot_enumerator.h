@@ -6,11 +6,11 @@
 
 #include <algorithm>
 #include <memory>
-#include <new>
 #include <vector>
 
+#include "win32/com/automation_error.h"
+#include "win32/com/com_object.h"
 #include "win32/com/com_ptr.h"
-#include "win32/com/object_ref_count.h"
 
 namespace voxtrel::win32::com {
 
@@ -30,42 +30,21 @@ void CopyOut(const ComPtr<T>& entry, T*& out) {
   entry.CopyTo(&out);
 }
 
-// COM objects are deleted by their own Release, never through an interface pointer.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
 // IEnumXxx over a snapshot it holds its own references to, so the source may change while a
 // client walks it. Clones share the snapshot.
 template <typename Interface, typename Item, typename Entry>
-class SnapshotEnumerator final : public Interface {
+class SnapshotEnumerator final
+    : public ComObject<SnapshotEnumerator<Interface, Item, Entry>, Interface> {
  public:
   using Entries = std::vector<Entry>;
 
   static HRESULT Create(Entries entries, Interface** out) noexcept {
     if (out == nullptr) return E_POINTER;
     *out = nullptr;
-    try {
-      *out = new SnapshotEnumerator(std::make_shared<const Entries>(std::move(entries)), 0);
-      return S_OK;
-    } catch (...) {
-      return E_OUTOFMEMORY;
-    }
-  }
-
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-    if (out == nullptr) return E_POINTER;
-    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, __uuidof(Interface))) {
-      *out = static_cast<Interface*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *out = nullptr;
-    return E_NOINTERFACE;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return refs_.Increment(); }
-  ULONG STDMETHODCALLTYPE Release() override {
-    const ULONG left = refs_.Decrement();
-    if (left == 0) delete this;
-    return left;
+    return ComEntry(__uuidof(Interface), [&] {
+      *out = SnapshotEnumerator::Make(std::make_shared<const Entries>(std::move(entries)), 0u)
+                 .detach();
+    });
   }
 
   HRESULT STDMETHODCALLTYPE Next(ULONG count, Item* items, ULONG* fetched) override {
@@ -88,20 +67,20 @@ class SnapshotEnumerator final : public Interface {
   }
   HRESULT STDMETHODCALLTYPE Clone(Interface** out) override {
     if (out == nullptr) return E_POINTER;
-    *out = new (std::nothrow) SnapshotEnumerator(entries_, position_);
-    return *out != nullptr ? S_OK : E_OUTOFMEMORY;
+    *out = nullptr;
+    return ComEntry(__uuidof(Interface),
+                    [&] { *out = SnapshotEnumerator::Make(entries_, position_).detach(); });
   }
 
  private:
+  friend ComObject<SnapshotEnumerator, Interface>;
   SnapshotEnumerator(std::shared_ptr<const Entries> entries, std::size_t position)
       : entries_(std::move(entries)), position_(position) {}
-  virtual ~SnapshotEnumerator() = default;
+  ~SnapshotEnumerator() = default;
 
-  ObjectRefCount refs_;
   std::shared_ptr<const Entries> entries_;
   std::size_t position_;
 };
-#pragma GCC diagnostic pop
 
 using ConnectionEnumerator = SnapshotEnumerator<IEnumConnections, CONNECTDATA, ConnectionEntry>;
 using ConnectionPointEnumerator =

@@ -26,16 +26,12 @@ constexpr DISPID kRecordMp3 = 0x60030001;
 HRESULT VoxtrelInstObject::Create(REFIID iid, void** out) noexcept {
   if (out == nullptr) return E_POINTER;
   *out = nullptr;
-  try {
+  return ComEntry(IID__VoxtrelInst, [&] {
     EnsureThreadPlatform();
     RecorderTypeInfos infos;
     if (const HRESULT hr = LoadRecorderTypeInfos(infos); FAILED(hr)) return hr;
-    const auto object = ComPtr<VoxtrelInstObject>::Adopt(
-        new VoxtrelInstObject(voxtrel::VoxtrelInst::Create(), std::move(infos)));
-    return object->QueryInterface(iid, out);
-  } catch (...) {
-    return ReportAutomationError(CurrentAutomationError(), IID__VoxtrelInst);
-  }
+    return Make(voxtrel::VoxtrelInst::Create(), std::move(infos))->QueryInterface(iid, out);
+  });
 }
 
 VoxtrelInstObject::VoxtrelInstObject(std::shared_ptr<voxtrel::VoxtrelInst> core,
@@ -80,47 +76,13 @@ template <typename Body>
 HRESULT VoxtrelInstObject::CallCore(Body&& body) noexcept {
   // The core pumps messages; a client may drop its last reference from one of them.
   const ComPtr<VoxtrelInstObject> self(this);
-  try {
-    const std::shared_ptr<voxtrel::VoxtrelInst> core = core_;
-    body(*core);
-    return S_OK;
-  } catch (...) {
-    try {
-      lastError_ = CurrentAutomationError();
-      return ReportAutomationError(*lastError_, IID__VoxtrelInst);
-    } catch (...) {
-      return E_OUTOFMEMORY;
-    }
-  }
-}
-
-HRESULT VoxtrelInstObject::QueryInterface(REFIID iid, void** out) {
-  if (out == nullptr) return E_POINTER;
-  if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDispatch) ||
-      IsEqualIID(iid, IID__VoxtrelInst)) {
-    *out = static_cast<_VoxtrelInst*>(this);
-  } else if (IsEqualIID(iid, IID_ISupportErrorInfo)) {
-    *out = static_cast<ISupportErrorInfo*>(this);
-  } else if (IsEqualIID(iid, IID_IConnectionPointContainer)) {
-    *out = static_cast<IConnectionPointContainer*>(this);
-  } else if (IsEqualIID(iid, IID_IProvideClassInfo) || IsEqualIID(iid, IID_IProvideClassInfo2)) {
-    *out = static_cast<IProvideClassInfo2*>(this);
-  } else {
-    *out = nullptr;
-    return E_NOINTERFACE;
-  }
-  AddRef();
-  return S_OK;
-}
-
-ULONG VoxtrelInstObject::AddRef() {
-  return refs_.Increment();
-}
-
-ULONG VoxtrelInstObject::Release() {
-  const ULONG left = refs_.Decrement();
-  if (left == 0) delete this;
-  return left;
+  return ComEntry(
+      IID__VoxtrelInst,
+      [&] {
+        const std::shared_ptr<voxtrel::VoxtrelInst> core = core_;
+        body(*core);
+      },
+      &lastError_);
 }
 
 HRESULT VoxtrelInstObject::GetTypeInfoCount(UINT* count) {
@@ -197,11 +159,9 @@ HRESULT VoxtrelInstObject::InterfaceSupportsErrorInfo(REFIID iid) {
 }
 
 HRESULT VoxtrelInstObject::EnumConnectionPoints(IEnumConnectionPoints** out) {
-  try {
+  return ComEntry(IID_IConnectionPointContainer, [&] {
     return ConnectionPointEnumerator::Create({ComPtr<IConnectionPoint>(&finishedPlaying_)}, out);
-  } catch (...) {
-    return E_OUTOFMEMORY;
-  }
+  });
 }
 
 HRESULT VoxtrelInstObject::FindConnectionPoint(REFIID iid, IConnectionPoint** out) {

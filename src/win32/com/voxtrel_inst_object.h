@@ -11,29 +11,22 @@
 #include "common/event.h"
 #include "voxtrel_idl.h"
 #include "win32/com/automation_error.h"
+#include "win32/com/com_object.h"
 #include "win32/com/dispatch_connection_point.h"
-#include "win32/com/object_ref_count.h"
 #include "win32/com/type_library.h"
 
 namespace voxtrel::win32::com {
 
-// COM objects are deleted by their own Release, never through an interface pointer.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
 // The COM face of the scriptable recorder: _VoxtrelInst (dual, dispatched through the type
 // library), error info, the __VoxtrelInst event source and class info. It owns one core
 // VoxtrelInst and nothing throws out of it.
-class VoxtrelInstObject final : public _VoxtrelInst,
-                                public ISupportErrorInfo,
-                                public IConnectionPointContainer,
-                                public IProvideClassInfo2 {
+class VoxtrelInstObject final
+    : public ComObject<VoxtrelInstObject, WithBases<_VoxtrelInst, IDispatch>, ISupportErrorInfo,
+                       IConnectionPointContainer,
+                       WithBases<IProvideClassInfo2, IProvideClassInfo>> {
  public:
   // A new object answering `iid`; fails with the file error when no trace log can be made.
   static HRESULT Create(REFIID iid, void** out) noexcept;
-
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override;
-  ULONG STDMETHODCALLTYPE AddRef() override;
-  ULONG STDMETHODCALLTYPE Release() override;
 
   HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override;
   HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT index, LCID lcid, ITypeInfo** info) override;
@@ -58,17 +51,15 @@ class VoxtrelInstObject final : public _VoxtrelInst,
   HRESULT STDMETHODCALLTYPE GetGUID(DWORD kind, GUID* out) override;
 
  private:
+  friend ComObject;
   VoxtrelInstObject(std::shared_ptr<voxtrel::VoxtrelInst> core, RecorderTypeInfos infos);
-  virtual ~VoxtrelInstObject();
-  VoxtrelInstObject(const VoxtrelInstObject&) = delete;
-  VoxtrelInstObject& operator=(const VoxtrelInstObject&) = delete;
+  ~VoxtrelInstObject();
 
   template <typename Body>
   HRESULT CallCore(Body&& body) noexcept;
   void RaiseFinishedPlaying() noexcept;
   void ReleaseCore() noexcept;
 
-  ObjectRefCount refs_;
   std::shared_ptr<voxtrel::VoxtrelInst> core_;
   RecorderTypeInfos infos_;
   DispatchConnectionPoint finishedPlaying_;
@@ -78,6 +69,5 @@ class VoxtrelInstObject final : public _VoxtrelInst,
   // The failure of the call running inside Invoke, for the EXCEPINFO.
   std::optional<AutomationError> lastError_;
 };
-#pragma GCC diagnostic pop
 
 }  // namespace voxtrel::win32::com
