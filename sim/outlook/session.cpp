@@ -130,7 +130,7 @@ void SessionRunner::Perform(const std::vector<std::string>& words) {
   const std::size_t count = words.size();
   const bool needsOutlook =
       std::find(kRunningActions.begin(), kRunningActions.end(), action) != kRunningActions.end();
-  if (quit_ && action != "dump" && action != "clipboard") throw ActionRefused("Outlook has quit");
+  if (quit_ && action != "dump" && action != "clipboard" && action != "held") throw ActionRefused("Outlook has quit");
   if (needsOutlook && !started_) throw ActionRefused("Outlook is not running");
 
   if (action == "dump") {
@@ -183,6 +183,9 @@ void SessionRunner::Perform(const std::vector<std::string>& words) {
   } else if (action == "clipboard") {
     Require(count == 2, "clipboard TEXT");
     model_->SetClipboardText(words[1]);
+  } else if (action == "held") {
+    Require(count == 1, "held");
+    ReportHeld();
   } else if (action == "quit") {
     Require(count == 1, "quit");
     Quit();
@@ -280,6 +283,10 @@ void SessionRunner::Quit() {
   CallAddIn("OnDisconnection", [](AddIn& addIn) { addIn.OnDisconnection(); });
   addIn_.reset();
   quit_ = true;
+  ReportHeld();
+}
+
+void SessionRunner::ReportHeld() {
   const std::vector<std::string> held = census_.Live();
   if (held.empty()) {
     out_ << "held by the add-in: none\n";

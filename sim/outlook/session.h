@@ -56,6 +56,7 @@ class SessionRunner {
   void AddMail(const std::vector<std::string>& words);
   void Start(bool withExplorer);
   void Quit();
+  void ReportHeld();
   void CallAddIn(const char* what, const std::function<void(AddIn&)>& call);
   std::string ReadSessionFile(const std::string& name) const;
   void ReportHandlerFailures(int line);
