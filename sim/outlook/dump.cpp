@@ -30,8 +30,7 @@ const char* Shown(bool visible) {
   return visible ? "visible" : "hidden";
 }
 
-void DumpControl(std::ostream& out, const Window& window, const Bar& bar,
-                 const Control& control) {
+void DumpControl(std::ostream& out, const Window& window, const Bar& bar, const Control& control) {
   const bool button = control.kind == ControlKind::kButton;
   out << "    " << (button ? "button " : "combo ") << QuoteText(control.caption) << ' '
       << Shown(control.visible) << " style " << control.style << " tooltip "

@@ -130,7 +130,8 @@ void SessionRunner::Perform(const std::vector<std::string>& words) {
   const std::size_t count = words.size();
   const bool needsOutlook =
       std::find(kRunningActions.begin(), kRunningActions.end(), action) != kRunningActions.end();
-  if (quit_ && action != "dump" && action != "clipboard" && action != "held") throw ActionRefused("Outlook has quit");
+  if (quit_ && action != "dump" && action != "clipboard" && action != "held")
+    throw ActionRefused("Outlook has quit");
   if (needsOutlook && !started_) throw ActionRefused("Outlook is not running");
 
   if (action == "dump") {
