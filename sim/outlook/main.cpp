@@ -9,6 +9,7 @@
 #include "common/error.h"
 #include "host/connect.h"
 #include "host/mod_trace_write.h"
+#include "sim/outlook/ports.h"
 #include "sim/outlook/session.h"
 #include "sim/platform/fake_platform.h"
 
@@ -37,16 +38,21 @@ class MemoryModelFiles final : public IModelFiles {
   sim::MemoryFileSystem& files_;
 };
 
+// The core's Connect, handed ports over the model.
 class ConnectAddIn final : public AddIn {
  public:
-  void OnConnection(std::shared_ptr<outlook::IApplication> application) override {
-    connect_.AddinInstance_OnConnection(std::move(application));
+  ConnectAddIn(std::shared_ptr<Model> model, Census& census)
+      : model_(std::move(model)), census_(census) {}
+  void OnConnection() override {
+    connect_.AddinInstance_OnConnection(MakeApplication(model_, census_));
   }
   void OnStartupComplete() override { connect_.AddinInstance_OnStartupComplete(); }
   void OnBeginShutdown() override { connect_.AddinInstance_OnBeginShutdown(); }
   void OnDisconnection() override { connect_.AddinInstance_OnDisconnection(); }
 
  private:
+  std::shared_ptr<Model> model_;
+  Census& census_;
   Connect connect_;
 };
 
@@ -90,12 +96,13 @@ int Main(int argc, char** argv) {
   Census census;  // outlives the model, whose handlers may still hold ports
   auto model = std::make_shared<Model>(files);
   SessionHost host{
-      [] { return std::make_unique<ConnectAddIn>(); },
+      [&] { return std::make_unique<ConnectAddIn>(model, census); },
       [&platform](std::uint32_t ms) { platform.events.PumpUntil([] { return false; }, ms); },
+      [&census] { return census.Live(); }, [&census] { return census.TakeFailures(); },
       kSaveFolder};
   int status = 0;
   {
-    SessionRunner runner(model, census, host, argv[1], std::cout);
+    SessionRunner runner(model, host, argv[1], std::cout);
     status = runner.Run(session, std::cerr);
   }
   if (argc == 3) PrintTrace(platform, std::cout);

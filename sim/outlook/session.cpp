@@ -92,10 +92,9 @@ std::vector<std::string> SplitSessionLine(const std::string& line) {
   return words;
 }
 
-SessionRunner::SessionRunner(std::shared_ptr<Model> model, Census& census, SessionHost host,
+SessionRunner::SessionRunner(std::shared_ptr<Model> model, SessionHost host,
                              std::filesystem::path sessionFile, std::ostream& out)
     : model_(std::move(model)),
-      census_(census),
       host_(std::move(host)),
       sessionFile_(std::move(sessionFile)),
       out_(out) {}
@@ -120,7 +119,7 @@ int SessionRunner::Run(std::istream& session, std::ostream& err) {
 }
 
 void SessionRunner::ReportHandlerFailures(int line) {
-  for (const std::string& failure : census_.TakeFailures()) {
+  for (const std::string& failure : host_.takeHandlerFailures()) {
     out_ << "line " << line << ": the add-in's " << failure << '\n';
   }
 }
@@ -253,7 +252,7 @@ std::string SessionRunner::ReadSessionFile(const std::string& name) const {
   if (name == "-") return "A small text file.\r\n";
   const std::filesystem::path path = sessionFile_.parent_path() / name;
   std::ifstream file(path, std::ios::binary);
-  if (!file) throw ActionRefused("cannot read " + path.string());
+  if (!file) throw ActionRefused("cannot read " + name + " beside the session file");
   return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
 }
 
@@ -272,8 +271,7 @@ void SessionRunner::Start(bool withExplorer) {
   model_->Start(withExplorer);
   started_ = true;
   addIn_ = host_.loadAddIn();
-  CallAddIn("OnConnection",
-            [&](AddIn& addIn) { addIn.OnConnection(MakeApplication(model_, census_)); });
+  CallAddIn("OnConnection", [](AddIn& addIn) { addIn.OnConnection(); });
   CallAddIn("OnStartupComplete", [](AddIn& addIn) { addIn.OnStartupComplete(); });
   model_->ShowFirstSelection();
 }
@@ -288,7 +286,7 @@ void SessionRunner::Quit() {
 }
 
 void SessionRunner::ReportHeld() {
-  const std::vector<std::string> held = census_.Live();
+  const std::vector<std::string> held = host_.held();
   if (held.empty()) {
     out_ << "held by the add-in: none\n";
     return;

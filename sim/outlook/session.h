@@ -8,28 +8,33 @@
 #include <string>
 #include <vector>
 
-#include "outlook/object_model.h"
 #include "sim/outlook/model.h"
-#include "sim/outlook/ports.h"
 
 // Plays a session file (one user action a line) against the simulated Outlook with an add-in
 // loaded the way Outlook loads it. The file format is documented in the README.
 namespace voxtrel::olsim {
 
-// The add-in as Outlook calls it (IDTExtensibility2). Destroying it is the final release.
+// The add-in as Outlook calls it (IDTExtensibility2), over whichever face of the model it is
+// given. Destroying it is the final release.
 class AddIn {
  public:
   virtual ~AddIn() = default;
-  virtual void OnConnection(std::shared_ptr<outlook::IApplication> application) = 0;
+  // Hands the add-in the application object.
+  virtual void OnConnection() = 0;
   virtual void OnStartupComplete() = 0;
   virtual void OnBeginShutdown() = 0;
   virtual void OnDisconnection() = 0;
 };
 
+// What the runner needs of the face it plays through.
 struct SessionHost {
   std::function<std::unique_ptr<AddIn>()> loadAddIn;
   // Lets the milliseconds pass while running the message loop.
   std::function<void(std::uint32_t)> wait;
+  // What of Outlook's the add-in holds now, one description each.
+  std::function<std::vector<std::string>()> held;
+  // The errors the add-in's event handlers returned to Outlook since the last call.
+  std::function<std::vector<std::string>()> takeHandlerFailures;
   // The folder that relative paths of `save` name, in the model's files.
   std::string saveFolder;
 };
@@ -40,8 +45,8 @@ std::vector<std::string> SplitSessionLine(const std::string& line);
 
 class SessionRunner {
  public:
-  SessionRunner(std::shared_ptr<Model> model, Census& census, SessionHost host,
-                std::filesystem::path sessionFile, std::ostream& out);
+  SessionRunner(std::shared_ptr<Model> model, SessionHost host, std::filesystem::path sessionFile,
+                std::ostream& out);
   ~SessionRunner();
   SessionRunner(const SessionRunner&) = delete;
   SessionRunner& operator=(const SessionRunner&) = delete;
@@ -62,7 +67,6 @@ class SessionRunner {
   void ReportHandlerFailures(int line);
 
   std::shared_ptr<Model> model_;
-  Census& census_;
   SessionHost host_;
   std::filesystem::path sessionFile_;
   std::ostream& out_;
