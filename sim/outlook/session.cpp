@@ -25,9 +25,8 @@ const std::map<std::string, ItemKind> kItemKinds = {{"contact", ItemKind::kConta
                                                     {"note", ItemKind::kNote},
                                                     {"post", ItemKind::kPost}};
 
-// Actions that need Outlook running.
-const std::vector<std::string> kRunningActions = {"goto",  "select", "open", "compose", "activate",
-                                                  "click", "choose", "send", "close",   "quit"};
+constexpr char kMailUsage[] =
+    "mail ID in FOLDER [sent] [subject TEXT] [body TEXT] [html TEXT] [attach NAME FILE]...";
 
 void Require(bool condition, const std::string& usage) {
   if (!condition) throw ActionRefused("expected: " + usage);
@@ -124,104 +123,108 @@ void SessionRunner::ReportHandlerFailures(int line) {
   }
 }
 
-void SessionRunner::Perform(const std::vector<std::string>& words) {
-  const std::string& action = words[0];
-  const std::size_t count = words.size();
-  const bool needsOutlook =
-      std::find(kRunningActions.begin(), kRunningActions.end(), action) != kRunningActions.end();
-  if (quit_ && action != "dump" && action != "clipboard" && action != "held")
-    throw ActionRefused("Outlook has quit");
-  if (needsOutlook && !started_) throw ActionRefused("Outlook is not running");
+// Each action: the form of its line, how many words it takes (its own included), whether it
+// needs Outlook running and what it does.
+struct SessionRunner::Action {
+  const char* usage;
+  std::size_t minWords, maxWords;
+  bool needsOutlook;
+  std::function<void(SessionRunner&, const Words&)> perform;
+};
 
-  if (action == "dump") {
-    out_ << Dump(*model_);
-  } else if (action == "start") {
-    Require(count == 1 || (count == 2 && words[1] == "no-explorer"), "start [no-explorer]");
-    Start(count == 1);
-  } else if (action == "goto") {
-    Require(count == 2, "goto FOLDER");
-    model_->Goto(words[1]);
-  } else if (action == "select") {
-    Require(count >= 2, "select ID... | select none");
-    if (count == 2 && words[1] == "none") {
-      model_->Select({});
-    } else {
-      model_->Select({words.begin() + 1, words.end()});
-    }
-  } else if (action == "open") {
-    Require(count == 2, "open ID");
-    model_->Open(words[1]);
-  } else if (action == "compose") {
-    const bool html = count > 1 && words.back() == "html";
-    const std::size_t named = count - (html ? 1 : 0);
-    Require(named <= 2, "compose [ID] [html]");
-    model_->Compose(named == 2 ? words[1] : "new" + std::to_string(++composed_), html);
-  } else if (action == "activate") {
-    Require(count == 2, "activate explorer | activate N");
-    model_->Activate(words[1] == "explorer" ? 0
-                                            : Number(words[1], "activate explorer | activate N"));
-  } else if (action == "click") {
-    Require(count == 2, "click TEXT");
-    model_->Click(words[1]);
-  } else if (action == "choose") {
-    Require(count == 2, "choose N");
-    model_->Choose(Number(words[1], "choose N"));
-  } else if (action == "wait") {
-    Require(count == 2, "wait MS");
-    host_.wait(static_cast<std::uint32_t>(Number(words[1], "wait MS")));
-  } else if (action == "send" || action == "close") {
-    Require(count == 1, action);
-    action == "send" ? model_->Send() : model_->CloseActive();
-  } else if (action == "save") {
-    Require(count == 4, "save ID N FILE");
-    const std::int32_t index = Number(words[2], "save ID N FILE");
-    model_->SaveAttachmentAs(words[1], index, host_.saveFolder + "\\" + words[3]);
-    const Attachment& saved =
-        model_->ItemNamed(words[1]).attachments[static_cast<std::size_t>(index - 1)];
-    out_ << "saved " << words[1] << ' ' << index << ' ' << QuoteText(saved.fileName) << ' '
-         << saved.bytes.size() << " bytes to " << QuoteText(words[3]) << '\n';
-  } else if (action == "clipboard") {
-    Require(count == 2, "clipboard TEXT");
-    model_->SetClipboardText(words[1]);
-  } else if (action == "held") {
-    Require(count == 1, "held");
-    ReportHeld();
-  } else if (action == "quit") {
-    Require(count == 1, "quit");
-    Quit();
-  } else {
-    SetUp(words);
-  }
+const std::map<std::string, SessionRunner::Action>& SessionRunner::Actions() {
+  constexpr std::size_t kMany = 1000;
+  static const std::map<std::string, Action> actions = {
+      {"version",
+       {"version TEXT", 2, 2, false,
+        [](SessionRunner& r, const Words& w) { r.model_->SetVersion(w[1]); }}},
+      {"folder",
+       {"folder NAME mail|calendar|contacts|tasks|notes|journal", 3, 3, false,
+        [](SessionRunner& r, const Words& w) {
+          r.model_->AddFolder(w[1], KindNamed(kFolderKinds, w[2], r.usage_));
+        }}},
+      {"mail", {kMailUsage, 4, kMany, false, &SessionRunner::AddMail}},
+      {"item",
+       {"item ID contact|appointment|meeting|report|task|note|post in FOLDER", 5, 5, false,
+        [](SessionRunner& r, const Words& w) {
+          Require(w[3] == "in", r.usage_);
+          r.model_->AddItem(w[1], KindNamed(kItemKinds, w[2], r.usage_), w[4]);
+        }}},
+      {"saved-bar",
+       {"saved-bar NAME", 2, 2, false,
+        [](SessionRunner& r, const Words& w) { r.model_->AddSavedBar(w[1]); }}},
+      {"clipboard",
+       {"clipboard TEXT", 2, 2, false,
+        [](SessionRunner& r, const Words& w) { r.model_->SetClipboardText(w[1]); }}},
+      {"start", {"start [no-explorer]", 1, 2, false, &SessionRunner::Start}},
+      {"goto",
+       {"goto FOLDER", 2, 2, true, [](SessionRunner& r, const Words& w) { r.model_->Goto(w[1]); }}},
+      {"select",
+       {"select ID... | select none", 2, kMany, true,
+        [](SessionRunner& r, const Words& w) {
+          const bool none = w.size() == 2 && w[1] == "none";
+          r.model_->Select(none ? Words() : Words(w.begin() + 1, w.end()));
+        }}},
+      {"open",
+       {"open ID", 2, 2, true, [](SessionRunner& r, const Words& w) { r.model_->Open(w[1]); }}},
+      {"compose", {"compose [ID] [html]", 1, 3, true, &SessionRunner::Compose}},
+      {"activate",
+       {"activate explorer | activate N", 2, 2, true,
+        [](SessionRunner& r, const Words& w) {
+          r.model_->Activate(w[1] == "explorer" ? 0 : Number(w[1], r.usage_));
+        }}},
+      {"click",
+       {"click TEXT", 2, 2, true, [](SessionRunner& r, const Words& w) { r.model_->Click(w[1]); }}},
+      {"choose",
+       {"choose N", 2, 2, true,
+        [](SessionRunner& r, const Words& w) { r.model_->Choose(Number(w[1], r.usage_)); }}},
+      {"wait",
+       {"wait MS", 2, 2, false,
+        [](SessionRunner& r, const Words& w) {
+          r.host_.wait(static_cast<std::uint32_t>(Number(w[1], r.usage_)));
+        }}},
+      {"send", {"send", 1, 1, true, [](SessionRunner& r, const Words&) { r.model_->Send(); }}},
+      {"close",
+       {"close", 1, 1, true, [](SessionRunner& r, const Words&) { r.model_->CloseActive(); }}},
+      {"save", {"save ID N FILE", 4, 4, false, &SessionRunner::Save}},
+      {"dump",
+       {"dump", 1, 1, false, [](SessionRunner& r, const Words&) { r.out_ << Dump(*r.model_); }}},
+      {"held", {"held", 1, 1, false, [](SessionRunner& r, const Words&) { r.ReportHeld(); }}},
+      {"quit", {"quit", 1, 1, true, &SessionRunner::Quit}},
+  };
+  return actions;
 }
 
-void SessionRunner::SetUp(const std::vector<std::string>& words) {
-  const std::string& action = words[0];
-  const std::size_t count = words.size();
-  if (action == "version") {
-    Require(count == 2, "version TEXT");
-    model_->SetVersion(words[1]);
-  } else if (action == "folder") {
-    const char* usage = "folder NAME mail|calendar|contacts|tasks|notes|journal";
-    Require(count == 3, usage);
-    model_->AddFolder(words[1], KindNamed(kFolderKinds, words[2], usage));
-  } else if (action == "mail") {
-    AddMail(words);
-  } else if (action == "item") {
-    const char* usage = "item ID contact|appointment|meeting|report|task|note|post in FOLDER";
-    Require(count == 5 && words[3] == "in", usage);
-    model_->AddItem(words[1], KindNamed(kItemKinds, words[2], usage), words[4]);
-  } else if (action == "saved-bar") {
-    Require(count == 2, "saved-bar NAME");
-    model_->AddSavedBar(words[1]);
-  } else {
-    throw ActionRefused("unknown action \"" + action + "\"");
-  }
+void SessionRunner::Perform(const Words& words) {
+  const auto action = Actions().find(words[0]);
+  if (action == Actions().end()) throw ActionRefused("unknown action \"" + words[0] + "\"");
+  const Action& chosen = action->second;
+  usage_ = chosen.usage;
+  const bool inspects = words[0] == "dump" || words[0] == "held" || words[0] == "clipboard";
+  if (quit_ && !inspects) throw ActionRefused("Outlook has quit");
+  if (chosen.needsOutlook && !started_) throw ActionRefused("Outlook is not running");
+  Require(words.size() >= chosen.minWords && words.size() <= chosen.maxWords, usage_);
+  chosen.perform(*this, words);
 }
 
-void SessionRunner::AddMail(const std::vector<std::string>& words) {
-  const char* usage =
-      "mail ID in FOLDER [sent] [subject TEXT] [body TEXT] [html TEXT] [attach NAME FILE]...";
-  Require(words.size() >= 4 && words[2] == "in", usage);
+void SessionRunner::Compose(const Words& words) {
+  const bool html = words.size() > 1 && words.back() == "html";
+  const std::size_t named = words.size() - (html ? 1 : 0);
+  Require(named <= 2, usage_);
+  model_->Compose(named == 2 ? words[1] : "new" + std::to_string(++composed_), html);
+}
+
+void SessionRunner::Save(const Words& words) {
+  const std::int32_t index = Number(words[2], usage_);
+  model_->SaveAttachmentAs(words[1], index, host_.saveFolder + "\\" + words[3]);
+  const Attachment& saved =
+      model_->ItemNamed(words[1]).attachments[static_cast<std::size_t>(index - 1)];
+  out_ << "saved " << words[1] << ' ' << index << ' ' << QuoteText(saved.fileName) << ' '
+       << saved.bytes.size() << " bytes to " << QuoteText(words[3]) << '\n';
+}
+
+void SessionRunner::AddMail(const Words& words) {
+  Require(words[2] == "in", usage_);
   Item& mail = model_->ItemById(model_->AddItem(words[1], ItemKind::kMail, words[3]));
   bool hasBody = false;
   for (std::size_t i = 4; i < words.size(); ++i) {
@@ -243,7 +246,7 @@ void SessionRunner::AddMail(const std::vector<std::string>& words) {
       model_->Attach(mail.id, name, ReadSessionFile(words[i + 2]));
       i += 2;
     } else {
-      Require(false, usage);
+      Require(false, usage_);
     }
   }
 }
@@ -267,8 +270,9 @@ void SessionRunner::CallAddIn(const char* what, const std::function<void(AddIn&)
   }
 }
 
-void SessionRunner::Start(bool withExplorer) {
-  model_->Start(withExplorer);
+void SessionRunner::Start(const Words& words) {
+  Require(words.size() == 1 || words[1] == "no-explorer", usage_);
+  model_->Start(words.size() == 1);
   started_ = true;
   addIn_ = host_.loadAddIn();
   CallAddIn("OnConnection", [](AddIn& addIn) { addIn.OnConnection(); });
@@ -276,7 +280,7 @@ void SessionRunner::Start(bool withExplorer) {
   model_->ShowFirstSelection();
 }
 
-void SessionRunner::Quit() {
+void SessionRunner::Quit(const Words&) {
   model_->CloseAllWindows();
   CallAddIn("OnBeginShutdown", [](AddIn& addIn) { addIn.OnBeginShutdown(); });
   CallAddIn("OnDisconnection", [](AddIn& addIn) { addIn.OnDisconnection(); });

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <functional>
 #include <iosfwd>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -56,11 +57,16 @@ class SessionRunner {
   int Run(std::istream& session, std::ostream& err);
 
  private:
-  void Perform(const std::vector<std::string>& words);
-  void SetUp(const std::vector<std::string>& words);
-  void AddMail(const std::vector<std::string>& words);
-  void Start(bool withExplorer);
-  void Quit();
+  using Words = std::vector<std::string>;
+  struct Action;
+  static const std::map<std::string, Action>& Actions();
+
+  void Perform(const Words& words);
+  void AddMail(const Words& words);
+  void Start(const Words& words);
+  void Compose(const Words& words);
+  void Save(const Words& words);
+  void Quit(const Words& words);
   void ReportHeld();
   void CallAddIn(const char* what, const std::function<void(AddIn&)>& call);
   std::string ReadSessionFile(const std::string& name) const;
@@ -74,6 +80,7 @@ class SessionRunner {
   bool started_ = false;
   bool quit_ = false;
   int composed_ = 0;
+  std::string usage_;  // of the line being performed
 };
 
 }  // namespace voxtrel::olsim
