@@ -190,7 +190,7 @@ Id Model::OpenInspector(Id item) {
   // Outlook announces the inspector before its window appears and takes the focus.
   EventArgs args{inspector};
   Raise(kApplication, EventKind::kNewInspector, args);
-  if (WindowById(inspector).open) MakeActive(inspector);
+  MakeActive(inspector);
   return inspector;
 }
 
