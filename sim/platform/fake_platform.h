@@ -35,6 +35,8 @@ class FixedSystemInfo final : public platform::ISystemInfo {
 
   std::string AppPath() override { return appPath_; }
   std::string TempPath() override { return kTempPath; }
+  static constexpr std::uint32_t kProcessId = 4242;
+  std::uint32_t ProcessId() override { return kProcessId; }
   void Set(std::uint32_t version) { version_ = version; }
   void SetAppPath(std::string path) { appPath_ = std::move(path); }
 

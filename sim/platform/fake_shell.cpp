@@ -15,6 +15,11 @@ std::string Lower(std::string_view text) {
   return lower;
 }
 
+// Windows reads the command line as a C string.
+std::string_view UpToNul(std::string_view text) {
+  return text.substr(0, text.find('\0'));
+}
+
 std::string ProgramOf(std::string_view commandLine) {
   if (!commandLine.empty() && commandLine.front() == '"') {
     const auto close = commandLine.find('"', 1);
@@ -78,7 +83,15 @@ void FakeShell::InstallProgram(std::string_view path, Program program) {
 }
 
 std::uint32_t FakeShell::StartHidden(std::string_view commandLine) {
-  const std::string program = LongPath(ProgramOf(commandLine));
+  const std::string_view line = UpToNul(commandLine);
+  return Start(LongPath(ProgramOf(line)), line);
+}
+
+std::uint32_t FakeShell::StartProgram(std::string_view program, std::string_view commandLine) {
+  return Start(LongPath(UpToNul(program)), UpToNul(commandLine));
+}
+
+std::uint32_t FakeShell::Start(const std::string& program, std::string_view commandLine) {
   if (program.empty() || !files_.Exists(program)) throw Error(errnum::kFileNotFound);
   started_.emplace_back(commandLine);
   Run run;
@@ -125,14 +138,23 @@ std::optional<std::string> FakeShell::ShortPath(std::string_view path) {
   const bool trailing = !trimmed.empty() && trimmed.back() == '\\';
   if (trailing) trimmed.pop_back();
   if (trimmed.empty() || !files_.Exists(trimmed)) return std::nullopt;
+  if (!shortNames_) return std::string(path);
   std::string result;
   std::size_t start = 0;
   while (start <= trimmed.size()) {
     const auto slash = trimmed.find('\\', start);
     const std::string_view part =
         std::string_view(trimmed).substr(start, slash == std::string::npos ? slash : slash - start);
-    result += start == 0 ? std::string(part) : ShortComponent(part);
-    longForms_[Lower(result)] = trimmed.substr(0, slash);
+    const std::string longForm = trimmed.substr(0, slash);
+    std::string candidate = start == 0 ? std::string(part) : ShortComponent(part);
+    // Names that begin alike get "~2", "~3", ... in the order they are first seen.
+    for (char n = '2'; longForms_.count(Lower(result + candidate)) == 1 &&
+                       Lower(longForms_[Lower(result + candidate)]) != Lower(longForm);
+         ++n) {
+      candidate[candidate.find('~') + 1] = n;
+    }
+    result += candidate;
+    longForms_[Lower(result)] = longForm;
     if (slash == std::string::npos) break;
     result += '\\';
     start = slash + 1;

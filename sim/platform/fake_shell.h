@@ -27,12 +27,15 @@ class FakeShell final : public platform::IShell {
   ~FakeShell() override;
 
   std::uint32_t StartHidden(std::string_view commandLine) override;
+  std::uint32_t StartProgram(std::string_view program, std::string_view commandLine) override;
   std::unique_ptr<platform::IProcess> OpenProcess(std::uint32_t processId) override;
   std::optional<std::string> ShortPath(std::string_view path) override;
   void ShowMessageBox(std::string_view text, std::string_view caption) override;
 
   void InstallProgram(std::string_view path, Program program);
   void SetOpenProcessFails(bool fails) { openFails_ = fails; }
+  // A volume without 8.3 names: short paths are the long ones.
+  void SetShortNamesOff() { shortNames_ = false; }
 
   const std::vector<std::string>& Started() const { return started_; }
   struct MessageBox {
@@ -50,6 +53,8 @@ class FakeShell final : public platform::IShell {
   struct ProcessState;
 
  private:
+  std::uint32_t Start(const std::string& program, std::string_view commandLine);
+
   VirtualEventLoop& loop_;
   MemoryFileSystem& files_;
   std::map<std::string, Program> programs_;
@@ -60,6 +65,7 @@ class FakeShell final : public platform::IShell {
   std::uint32_t nextId_ = 4000;
   std::uint64_t waits_ = 0;
   bool openFails_ = false;
+  bool shortNames_ = true;
   friend class FakeProcess;
 };
 

@@ -55,6 +55,32 @@ void MemoryFileSystem::Kill(std::string_view path) {
   files_.erase(normalized);
 }
 
+void MemoryFileSystem::MkDir(std::string_view path) {
+  const std::string normalized = Normalize(path);
+  RequireWritable(normalized);
+  if (files_.count(normalized) == 1) throw Error(errnum::kPathFileAccessError);
+  folders_.insert(normalized);
+}
+
+void MemoryFileSystem::RmDir(std::string_view path) {
+  const std::string normalized = Normalize(path);
+  if (folders_.count(normalized) == 0) throw Error(errnum::kPathNotFound);
+  const auto inside = [&](const std::string& entry) { return ParentOf(entry) == normalized; };
+  if (std::any_of(files_.begin(), files_.end(),
+                  [&](const auto& file) { return inside(file.first); }) ||
+      std::any_of(folders_.begin(), folders_.end(), inside) ||
+      readOnlyFolders_.count(ParentOf(normalized)) == 1) {
+    throw Error(errnum::kPathFileAccessError);
+  }
+  folders_.erase(normalized);
+}
+
+void MemoryFileSystem::WriteFile(std::string_view path, std::string contents) {
+  const std::string normalized = Normalize(path);
+  RequireWritable(normalized);
+  files_[normalized] = std::move(contents);
+}
+
 void MemoryFileSystem::WriteText(std::string_view path, std::string_view text,
                                  platform::TextMode mode) {
   const std::string normalized = Normalize(path);

@@ -17,12 +17,16 @@ class MemoryFileSystem final : public platform::IFileSystem {
   std::uint32_t GetAttr(std::string_view path) override;
   std::int64_t FileLen(std::string_view path) override;
   void Kill(std::string_view path) override;
+  void MkDir(std::string_view path) override;
+  void RmDir(std::string_view path) override;
   void WriteText(std::string_view path, std::string_view text, platform::TextMode mode) override;
 
   void AddFolder(std::string_view path);
   // Files below a read-only folder cannot be created, changed or deleted.
   void SetReadOnlyFolder(std::string_view path);
   void PutFile(std::string_view path, std::string contents);
+  // Writes a file the way a program does: it needs its folder and the right to write there.
+  void WriteFile(std::string_view path, std::string contents);
   bool Exists(std::string_view path) const;
   // The bytes of a file; throws when it does not exist.
   const std::string& Contents(std::string_view path) const;

@@ -22,6 +22,10 @@ class IFileSystem {
   virtual std::int64_t FileLen(std::string_view path) = 0;
   // Deletes a file (Kill).
   virtual void Kill(std::string_view path) = 0;
+  // Makes a folder whose parent exists (MkDir); fails when the path exists already.
+  virtual void MkDir(std::string_view path) = 0;
+  // Removes an empty folder (RmDir).
+  virtual void RmDir(std::string_view path) = 0;
   // Opens, writes the text (in the ANSI code page) and closes the file again.
   virtual void WriteText(std::string_view path, std::string_view text, TextMode mode) = 0;
 };

@@ -27,7 +27,9 @@ inline constexpr std::int16_t kMciNotifyFailure = 8;
 //   "Open"   opens FileName: as a recording device when DeviceType is "WaveAudio", else for
 //            playback (the type follows from the file);
 //   "Record" starts recording; the recording's format is that of the opened device element;
-//   "Play"   starts playing and returns at once; the end raises Done with code 1;
+//   "Play"   starts playing and returns at once; the end raises Done: code 1 when it ran to
+//            its end, 8 (failure) or 4 (aborted) when something else than this control's own
+//            commands ended it;
 //   "Pause"  pauses a recording or playback, or resumes a paused one;
 //   "Stop"   stops; "Save" writes what was recorded to FileName as a WAV file, completely,
 //            before it returns; "Close" closes the device and discards an unsaved recording.

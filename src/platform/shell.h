@@ -29,6 +29,9 @@ class IShell {
   // Starts a command line with a hidden window and no console; returns the process id.
   // Throws voxtrel::Error (53 "File not found", ...) when it cannot be started.
   virtual std::uint32_t StartHidden(std::string_view commandLine) = 0;
+  // The same for the program at `program`, named explicitly rather than found by reading the
+  // command line, which the program gets as it is (its own path quoted first, by convention).
+  virtual std::uint32_t StartProgram(std::string_view program, std::string_view commandLine) = 0;
   // Opens a process for querying, waiting and ending it; null when it cannot be opened.
   virtual std::unique_ptr<IProcess> OpenProcess(std::uint32_t processId) = 0;
   // The short (8.3) form of an existing path, of any length (GetShortPathNameA); nullopt when

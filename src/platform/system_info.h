@@ -14,6 +14,8 @@ class ISystemInfo {
   virtual std::string AppPath() = 0;
   // The user's folder for temporary files, without a trailing backslash.
   virtual std::string TempPath() = 0;
+  // The identifier of the running process (GetCurrentProcessId).
+  virtual std::uint32_t ProcessId() = 0;
 };
 
 }  // namespace voxtrel::platform

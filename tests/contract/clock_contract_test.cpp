@@ -21,5 +21,12 @@ TEST(ClockContract, NowIsDateBlankTimeOnOneLineAndTheVersionPacksBuildMinorMajor
   EXPECT_GT(version >> 16, 0u);          // build
 }
 
+TEST(ClockContract, TheProcessIdIsNeverZeroAndStaysTheSame) {
+  const auto platform = contract::MakeContractPlatform();
+  const std::uint32_t id = platform->services().system.ProcessId();
+  EXPECT_NE(id, 0u);
+  EXPECT_EQ(platform->services().system.ProcessId(), id);
+}
+
 }  // namespace
 }  // namespace voxtrel

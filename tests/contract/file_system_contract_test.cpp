@@ -66,6 +66,20 @@ TEST_F(FileSystemContract, FailuresRaiseTheClassicFileErrors) {
             errnum::kBadFileNameOrNumber);
 }
 
+TEST_F(FileSystemContract, AFolderIsMadeOnceAndRemovedOnlyWhenEmpty) {
+  const std::string folder = Path("Voxtrel 1-1");
+  files().MkDir(folder);
+  EXPECT_NE(files().GetAttr(folder) & platform::kAttrDirectory, 0u);
+  EXPECT_EQ(ErrorNumberOf([&] { files().MkDir(folder); }), errnum::kPathFileAccessError);
+  EXPECT_EQ(ErrorNumberOf([&] { files().MkDir(Path("gone") + "\\x"); }), errnum::kPathNotFound);
+  files().WriteText(folder + "\\Temp.wav", "x", TextMode::kCreate);
+  EXPECT_EQ(ErrorNumberOf([&] { files().RmDir(folder); }), errnum::kPathFileAccessError);
+  files().Kill(folder + "\\Temp.wav");
+  files().RmDir(folder);
+  EXPECT_EQ(ErrorNumberOf([&] { files().GetAttr(folder); }), errnum::kFileNotFound);
+  EXPECT_EQ(ErrorNumberOf([&] { files().RmDir(folder); }), errnum::kPathNotFound);
+}
+
 TEST_F(FileSystemContract, TraceLogHeaderAndLinesOnDisk) {
   const std::string log = Path("Debug.log");
   modTraceWrite::TraceOpen(log);

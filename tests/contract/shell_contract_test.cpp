@@ -125,6 +125,21 @@ TEST_F(ShellContract, AMissingProgramRaisesFileNotFoundAndAMissingProcessOpensAs
   EXPECT_EQ(shell().OpenProcess(0xFFFFFFF0u), nullptr);
 }
 
+TEST_F(ShellContract, AProgramStartedByNameGetsItsCommandLineAsItIs) {
+  // The command line's first word names nothing: only the program given is started.
+  const auto process = shell().OpenProcess(
+      shell().StartProgram(platform_->ExitWithProgram(), "\"" + Path("not here.exe") + "\" 7 100"));
+  ASSERT_NE(process, nullptr);
+  const ProcessGuard guard(*process);
+  EXPECT_EQ(WaitForExit(*process), 7u);
+  try {
+    shell().StartProgram(Path("missing.exe"), "\"" + platform_->ExitWithProgram() + "\" 1 1");
+    ADD_FAILURE() << "a missing program started";
+  } catch (const Error& error) {
+    EXPECT_EQ(error.number(), errnum::kFileNotFound);
+  }
+}
+
 TEST_F(ShellContract, AShortPathHasNoBlanksAndAMissingPathHasNone) {
   const std::string folder = Path("Voice Mail Folder");
   platform_->CreateFolder(folder);

@@ -51,4 +51,8 @@ std::uint32_t Win32SystemInfo::WindowsVersion() {
 #pragma GCC diagnostic pop
 }
 
+std::uint32_t Win32SystemInfo::ProcessId() {
+  return GetCurrentProcessId();
+}
+
 }  // namespace voxtrel::win32

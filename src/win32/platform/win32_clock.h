@@ -15,6 +15,7 @@ class Win32SystemInfo final : public platform::ISystemInfo {
   std::uint32_t WindowsVersion() override;
   std::string AppPath() override;
   std::string TempPath() override;
+  std::uint32_t ProcessId() override;
 };
 
 }  // namespace voxtrel::win32

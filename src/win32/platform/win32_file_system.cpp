@@ -58,6 +58,17 @@ void Win32FileSystem::Kill(std::string_view path) {
   if (!DeleteFileW(Utf8ToWide(path).c_str())) ThrowLastError();
 }
 
+void Win32FileSystem::MkDir(std::string_view path) {
+  if (!CreateDirectoryW(Utf8ToWide(path).c_str(), nullptr)) ThrowLastError();
+}
+
+void Win32FileSystem::RmDir(std::string_view path) {
+  if (RemoveDirectoryW(Utf8ToWide(path).c_str())) return;
+  // A folder that is not there is a path not found, for the folder statements.
+  if (GetLastError() == ERROR_FILE_NOT_FOUND) throw Error(errnum::kPathNotFound);
+  ThrowLastError();
+}
+
 void Win32FileSystem::WriteText(std::string_view path, std::string_view text,
                                 platform::TextMode mode) {
   if (path.empty()) throw Error(errnum::kBadFileNameOrNumber);

@@ -10,6 +10,8 @@ class Win32FileSystem final : public platform::IFileSystem {
   std::uint32_t GetAttr(std::string_view path) override;
   std::int64_t FileLen(std::string_view path) override;
   void Kill(std::string_view path) override;
+  void MkDir(std::string_view path) override;
+  void RmDir(std::string_view path) override;
   void WriteText(std::string_view path, std::string_view text, platform::TextMode mode) override;
 };
 

@@ -115,12 +115,16 @@ class Win32MultimediaControl final : public platform::IMultimediaControl {
     }
   }
 
-  // Done reports how a playback ended by itself; the aborted and superseded notifications
-  // that this control's own Stop, Pause and Play cause are not raised.
+  // Done reports how a playback ended, however it ended. The aborted and superseded
+  // notifications of this control's own Pause and resume end nothing: the device still plays
+  // or pauses after them.
   void OnNotify(WPARAM code, LPARAM deviceId) {
     // Wine's mpegvideo device posts its notifications with device id 0.
     if (!playback_ || (deviceId != 0 && static_cast<LPARAM>(playback_->id()) != deviceId)) return;
-    if (code != MCI_NOTIFY_SUCCESSFUL && code != MCI_NOTIFY_FAILURE) return;
+    if (code == MCI_NOTIFY_ABORTED || code == MCI_NOTIFY_SUPERSEDED) {
+      const std::int32_t mode = playback_->Mode();
+      if (mode == MCI_MODE_PLAY || mode == MCI_MODE_PAUSE) return;
+    }
     // The handler may destroy this control.
     const auto done = done_;
     if (done) done(static_cast<std::int16_t>(code));

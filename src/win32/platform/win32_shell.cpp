@@ -39,12 +39,8 @@ class Win32Process final : public platform::IProcess {
   UniqueHandle process_;
 };
 
-}  // namespace
-
-std::uint32_t Win32Shell::StartHidden(std::string_view commandLine) {
-  if (commandLine.find_first_not_of(' ') == std::string_view::npos) {
-    throw Error(errnum::kInvalidProcedureCall);
-  }
+// `application` null: the program is the command line's first word, as the system reads it.
+std::uint32_t StartProcess(const char* application, std::string_view commandLine) {
   // CreateProcessA may write into the command line, so it gets a copy of its own.
   std::string line = Utf8ToAnsi(commandLine);
   STARTUPINFOA startup{};
@@ -52,13 +48,27 @@ std::uint32_t Win32Shell::StartHidden(std::string_view commandLine) {
   startup.dwFlags = STARTF_USESHOWWINDOW;
   startup.wShowWindow = SW_HIDE;
   PROCESS_INFORMATION started{};
-  if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
+  if (!CreateProcessA(application, line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
                       nullptr, &startup, &started)) {
     throw Error(ClassicFileError(GetLastError()));
   }
   const UniqueHandle process(started.hProcess);
   const UniqueHandle thread(started.hThread);
   return started.dwProcessId;
+}
+
+}  // namespace
+
+std::uint32_t Win32Shell::StartHidden(std::string_view commandLine) {
+  if (commandLine.find_first_not_of(' ') == std::string_view::npos) {
+    throw Error(errnum::kInvalidProcedureCall);
+  }
+  return StartProcess(nullptr, commandLine);
+}
+
+std::uint32_t Win32Shell::StartProgram(std::string_view program, std::string_view commandLine) {
+  if (program.empty()) throw Error(errnum::kFileNotFound);
+  return StartProcess(Utf8ToAnsi(program).c_str(), commandLine);
 }
 
 std::unique_ptr<platform::IProcess> Win32Shell::OpenProcess(std::uint32_t processId) {

@@ -9,6 +9,7 @@ namespace voxtrel::win32 {
 class Win32Shell final : public platform::IShell {
  public:
   std::uint32_t StartHidden(std::string_view commandLine) override;
+  std::uint32_t StartProgram(std::string_view program, std::string_view commandLine) override;
   std::unique_ptr<platform::IProcess> OpenProcess(std::uint32_t processId) override;
   std::optional<std::string> ShortPath(std::string_view path) override;
   void ShowMessageBox(std::string_view text, std::string_view caption) override;
