@@ -1,6 +1,7 @@
 #include "sim/platform/fake_encoder.h"
 
 #include "common/command_line.h"
+#include "common/error.h"
 #include "sim/platform/wav_bytes.h"
 
 namespace voxtrel::sim {
@@ -33,22 +34,29 @@ FakeShell::Run FakeEncoder::Start(const std::string& commandLine) {
   calls_.push_back(call);
 
   FakeShell::Run run;
+  run.durationMs = startMs;
+  run.exitCode = 1;
   std::optional<WavInfo> wav;
   if (platform_.files.Exists(call.input)) wav = ReadWavInfo(platform_.files.Contents(call.input));
-  if (!wav || call.output.empty() || wav->format.avgBytesPerSec == 0) {
-    run.durationMs = startMs;
-    run.exitCode = 1;
-    return run;
-  }
+  if (!wav || call.output.empty() || wav->format.avgBytesPerSec == 0) return run;
   const std::uint64_t audioMs = std::uint64_t{wav->dataBytes} * 1000 / wav->format.avgBytesPerSec;
-  run.durationMs = hangs ? UINT64_C(1) << 40 : startMs + audioMs * msPerAudioSecond / 1000;
   if (writesNothing) {
     run.exitCode = 2;
     return run;
   }
-  run.atExit = [this, audioMs, call] {
-    platform_.files.PutFile(call.output, "FAKE-MP3 ms=" + std::to_string(audioMs) +
-                                             " rate=" + call.rate + " title=" + call.title);
+  // Like Wav2Mp3, it writes beside the output and renames when done.
+  const std::string part = call.output + ".part";
+  try {
+    platform_.files.WriteFile(part, "FAKE-MP3 partial");
+  } catch (const Error&) {
+    return run;
+  }
+  run.exitCode = 0;
+  run.durationMs = hangs ? UINT64_C(1) << 40 : startMs + audioMs * msPerAudioSecond / 1000;
+  run.atExit = [this, audioMs, call, part] {
+    platform_.files.Kill(part);
+    platform_.files.WriteFile(call.output, "FAKE-MP3 ms=" + std::to_string(audioMs) +
+                                               " rate=" + call.rate + " title=" + call.title);
   };
   return run;
 }

@@ -140,7 +140,7 @@ class VirtualControl final : public platform::IMultimediaControl {
       if (!state || !state->alive || state->generation != generation) return;
       self->mode_ = platform::kMciModeStop;
       self->position_ = self->playbackMs_;
-      if (state->done) state->done(platform::kMciNotifySuccessful);
+      if (state->done) state->done(self->owner_.playbackEnd_);
     });
   }
 
@@ -186,7 +186,7 @@ class VirtualControl final : public platform::IMultimediaControl {
       samples[i * format_.blockAlign] = static_cast<char>(value & 0xff);
       samples[i * format_.blockAlign + 1] = static_cast<char>((value >> 8) & 0xff);
     }
-    owner_.files_.PutFile(fileName_, MakeWav(format_, samples));
+    owner_.files_.WriteFile(fileName_, MakeWav(format_, samples));
   }
 
   void Close() {

@@ -30,6 +30,8 @@ class VirtualMultimedia final : public platform::IMultimedia {
   void SetCaptureAvailable(bool available) { captureAvailable_ = available; }
   // Save writes nothing and fails, as a full disk would.
   void SetSaveFails(bool fails) { saveFails_ = fails; }
+  // Playbacks end with this notify code instead of 1, as a failed or aborted device reports.
+  void SetPlaybackEnd(std::int16_t notifyCode) { playbackEnd_ = notifyCode; }
   std::size_t LiveControls() const { return liveControls_; }
 
  private:
@@ -39,6 +41,7 @@ class VirtualMultimedia final : public platform::IMultimedia {
   std::vector<std::string> log_;
   bool captureAvailable_ = true;
   bool saveFails_ = false;
+  std::int16_t playbackEnd_ = platform::kMciNotifySuccessful;
   std::size_t liveControls_ = 0;
 };
 

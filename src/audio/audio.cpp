@@ -14,6 +14,7 @@ using modTraceWrite::TraceWrite;
 
 constexpr std::uint32_t kScopeBufferBytes = 512;
 constexpr int kAudioError = 1001;
+constexpr int kMostWorkingFolders = 1000;
 
 bool IsBusy(std::int32_t mode) {
   return mode == platform::kMciModeRecord || mode == platform::kMciModePlay ||
@@ -22,6 +23,23 @@ bool IsBusy(std::int32_t mode) {
 
 const platform::Services& Ports() {
   return platform::Current();
+}
+
+// "<TEMP>\Voxtrel <process id>-<n>", the first n whose folder this call could make.
+std::string MakeWorkingFolder() {
+  const platform::Services& ports = Ports();
+  const std::string stem =
+      ports.system.TempPath() + "\\Voxtrel " + std::to_string(ports.system.ProcessId()) + "-";
+  for (int n = 1;; ++n) {
+    const std::string candidate = stem + std::to_string(n);
+    try {
+      ports.files.MkDir(candidate);
+      return candidate;
+    } catch (const Error&) {
+      // Taken by another object, or left by an ended process that had the same id.
+      if (n >= kMostWorkingFolders || !modUtils::FileExists(candidate)) throw;
+    }
+  }
 }
 
 }  // namespace
@@ -38,6 +56,36 @@ Audio::~Audio() {
   // The device must not keep filling a buffer this object no longer has.
   if (hWaveIn != 0) StopRecord();
   scopeForm.reset();
+  RemoveWorkingFolder();
+}
+
+const std::string& Audio::workingFolder() {
+  if (mvarWorkingFolder.empty()) mvarWorkingFolder = MakeWorkingFolder();
+  return mvarWorkingFolder;
+}
+
+void Audio::RemoveWorkingFolder() noexcept {
+  if (mvarWorkingFolder.empty()) return;
+  try {
+    // Only the files this object and its owner make there; anything else keeps the folder.
+    const std::string message = workingFile(kMessageFile);
+    for (const std::string& file : {workingFile(kTempWav), message, message + kEncoderPartSuffix}) {
+      if (modUtils::FileExists(file)) Ports().files.Kill(file);
+    }
+    Ports().files.RmDir(mvarWorkingFolder);
+  } catch (...) {
+    // A folder in the temporary folder that stays behind harms nobody.
+  }
+}
+
+void Audio::TraceRecordErrors(std::string_view prefix, const std::function<void()>& body) {
+  try {
+    body();
+  } catch (...) {
+    const std::string description = CurrentErrorDescription();
+    if (!mvarRecordFailure) mvarRecordFailure = description;
+    TraceErrorLine(prefix, description);
+  }
 }
 
 std::string Audio::AppFile(const char* name) const {
@@ -46,7 +94,8 @@ std::string Audio::AppFile(const char* name) const {
 
 bool Audio::Record(bool isStandAlone, const std::string& sID3Tag) {
   if (sID3Tag != kDefaultTag) mvarId3Title = sID3Tag;
-  TraceErrors("Audio.Record} ERROR: ", [&] {
+  mvarRecordFailure.reset();
+  TraceRecordErrors("Audio.Record} ERROR: ", [&] {
     TraceWrite("Audio.Record: Init");
     mvarState = scopeForm->WStatus();
     bPaused = false;
@@ -60,7 +109,7 @@ bool Audio::Record(bool isStandAlone, const std::string& sID3Tag) {
 }
 
 void Audio::StartRecording(bool isStandAlone) {
-  const std::string temp = AppFile("Temp.wav");
+  const std::string temp = workingFile(kTempWav);
   if (modUtils::FileExists(temp)) Ports().files.Kill(temp);
   bFinishedRecording = false;
   scopeForm->Creator = this;
@@ -84,7 +133,7 @@ void Audio::StopRecording(bool isStandAlone) {
   // Standalone too: an open capture stream would keep the microphone in use.
   StopRecord();
   Ports().events.DoEvents();
-  scopeForm->WSave(AppFile("Temp.wav"));
+  scopeForm->WSave(workingFile(kTempWav));
   TraceWrite("Audio.Record: Saved Temp.Wav");
   WaitForTempWav();
   TraceWrite("Audio.Record: Temp.Wav Exists");
@@ -95,12 +144,12 @@ void Audio::StopRecording(bool isStandAlone) {
   TraceWrite("Audio.Record: FinishedRecording");
   scopeForm->Unload();
   Ports().events.DoEvents();
-  Ports().files.Kill(AppFile("Temp.wav"));
+  Ports().files.Kill(workingFile(kTempWav));
 }
 
 void Audio::WaitForTempWav() {
   platform::IEventLoop& events = Ports().events;
-  const std::string temp = AppFile("temp.wav");
+  const std::string temp = workingFile("temp.wav");
   const std::uint64_t start = events.TickCount();
   for (;;) {
     events.DoEvents();

@@ -2,8 +2,11 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
+#include <string_view>
 
 #include "audio/frm_audio.h"
 #include "audio/topmost_form.h"
@@ -19,6 +22,11 @@ namespace voxtrel {
 class Audio final : public FormPositioner {
  public:
   static constexpr char kDefaultTag[] = "Voxtrel Voice Message";
+  // The saved recording, and the message file of an owner that keeps it in the working folder.
+  static constexpr char kTempWav[] = "Temp.wav";
+  static constexpr char kMessageFile[] = "Voxtrel.mp3";
+  // The encoder writes its output under this suffix and renames it when complete.
+  static constexpr char kEncoderPartSuffix[] = ".part";
   // Bounds of waits the device or the encoder could otherwise stretch forever.
   static constexpr std::uint32_t kTempWavWaitMs = 5000;
   static constexpr std::uint32_t kBufferWaitMs = 1000;
@@ -54,6 +62,15 @@ class Audio final : public FormPositioner {
   // Raised when a playback ended, by running out or by a second Play.
   Event<> finishedPlayingEvent;
 
+  // This object's own folder for its working files, under the user's temporary folder: made
+  // on first use, removed with the object. Recordings of different objects never meet there.
+  const std::string& workingFolder();
+  std::string workingFile(std::string_view name) {
+    return workingFolder() + "\\" + std::string(name);
+  }
+  // Why the last Record call started no recording or made no MP3, as it was traced.
+  const std::optional<std::string>& recordFailure() const { return mvarRecordFailure; }
+
   // For tests and owners that look at the display.
   frmAudio& form() { return *scopeForm; }
   platform::WaveInHandle waveInHandle() const { return hWaveIn; }
@@ -69,6 +86,9 @@ class Audio final : public FormPositioner {
   void ServiceOneBuffer(frmAudio& frmCurrent, std::uint64_t& drawCounter);
   void DrawScope(frmAudio& frmCurrent);
   void SaveWaveFile(bool isStandAlone, const std::string& title);
+  // An error handler of the recording path: traces the error and keeps it as recordFailure.
+  void TraceRecordErrors(std::string_view prefix, const std::function<void()>& body);
+  void RemoveWorkingFolder() noexcept;
   std::string AppFile(const char* name) const;
 
   std::unique_ptr<frmAudio> scopeForm;
@@ -79,6 +99,8 @@ class Audio final : public FormPositioner {
   std::int32_t mvarState = 0;
   std::string mvarFileName;
   std::string mvarId3Title;
+  std::string mvarWorkingFolder;
+  std::optional<std::string> mvarRecordFailure;
   std::int16_t eqPosX = 0;
   std::int16_t eqPosY = 0;
 };

@@ -86,6 +86,8 @@ void frmAudio::HandleEvent(const char* prefix, Handler handler) {
 
 void frmAudio::WPlay(const std::string& WavFileName) {
   auto& control = *Load().WaveMe;
+  // A recording start that failed leaves the recording device type set.
+  control.SetDeviceType("");
   control.SetWait(true);
   control.SetShareable(false);
   control.SetFileName(WavFileName);
@@ -206,11 +208,10 @@ void frmAudio::tmrSecondCounter_Timer() {
   state.window->SetLabelCaption(kLblTime, sTime);
 }
 
-void frmAudio::WaveMe_Done(std::int16_t NotifyCode) {
+void frmAudio::WaveMe_Done(std::int16_t /*NotifyCode*/) {
   const std::uint64_t generation = Load().generation;
-  if (NotifyCode == platform::kMciNotifySuccessful && Creator != nullptr) {
-    Creator->finishedPlaying();
-  }
+  // A playback that failed or was aborted has ended as surely as one that ran out.
+  if (Creator != nullptr) Creator->finishedPlaying();
   // finishedPlaying unloads the form, which already closed its control.
   if (loaded_ && loaded_->generation == generation) loaded_->WaveMe->Command("Close");
 }

@@ -4,8 +4,10 @@
 #include <memory>
 
 #include "audio/frm_message.h"
+#include "common/command_line.h"
 #include "common/error.h"
 #include "host/error_trace.h"
+#include "host/mod_trace_write.h"
 #include "platform/platform.h"
 
 namespace voxtrel::modUtils {
@@ -26,10 +28,15 @@ bool FileExists(const std::string& path) {
   }
 }
 
-std::string GetShortPath(const std::string& path) {
+std::string GetShortPath(const std::string& path, bool isStandAlone) {
   const platform::Services& services = platform::Current();
   const auto shortPath = services.shell.ShortPath(path);
   if (shortPath && !shortPath->empty()) return *shortPath;
+  if (isStandAlone) {
+    // A script may run with nobody there to close a box; quoted, the long path serves.
+    modTraceWrite::TraceWrite("MyUtils.GetShortPath: Could not find path for " + path);
+    return path;
+  }
   // The error description is always empty here: it was cleared before the call.
   services.shell.ShowMessageBox("Error \r\nCould not find path for " + path, kAppTitle);
   return {};
@@ -39,7 +46,8 @@ void ShellAndWait(const std::string& program, const std::string& arguments, bool
                   FormPositioner& caller, std::uint32_t timeoutMs) {
   TraceErrors("MyUtils.ShellAndWait } ERROR: ", [&] {
     const platform::Services& services = platform::Current();
-    const std::uint32_t processId = services.shell.StartHidden(program + " " + arguments);
+    const std::uint32_t processId =
+        services.shell.StartProgram(program, QuoteArgument(program) + " " + arguments);
     const std::unique_ptr<platform::IProcess> process = services.shell.OpenProcess(processId);
     std::unique_ptr<frmMessage> progress;
     if (!isStandAlone) {

@@ -36,24 +36,28 @@ std::string RateText(std::int16_t quality) {
   }
 }
 
-// Paths go on the command line as they are, unless a blank in a file name would split them.
-std::string PathArgument(const std::string& path) {
-  return path.find_first_of(" \t\"") == std::string::npos ? path : QuoteArgument(path);
-}
-
 std::uint32_t EncoderBound(std::int64_t wavBytes) {
   return kEncoderBaseWaitMs +
          static_cast<std::uint32_t>(std::min<std::int64_t>(wavBytes / 1024, 1 << 20)) *
              kEncoderWaitMsPerKilobyte;
 }
 
+// A stopped encoder leaves its unfinished output beside the message.
+void RemoveUnfinishedMp3(const std::string& mp3) {
+  const std::string part = mp3 + Audio::kEncoderPartSuffix;
+  try {
+    if (modUtils::FileExists(part)) platform::Current().files.Kill(part);
+  } catch (const Error&) {
+    // Still held by the ending process: the next run writes over it.
+  }
+}
+
 }  // namespace
 
 void Audio::SaveWaveFile(bool isStandAlone, const std::string& title) {
-  TraceErrors("Audio.SaveWaveFile } ERROR: ", [&] {
+  TraceRecordErrors("Audio.SaveWaveFile } ERROR: ", [&] {
     const platform::Services& services = platform::Current();
     scopeForm->WClose();
-    if (modUtils::FileExists(mvarFileName)) services.files.Kill(mvarFileName);
 
     const std::int16_t quality =
         isStandAlone ? std::int16_t{1}
@@ -62,7 +66,7 @@ void Audio::SaveWaveFile(bool isStandAlone, const std::string& title) {
     const std::string rate = RateText(quality);
 
     const std::string folder = services.system.AppPath();
-    const std::string temp = folder + "\\Temp.wav";
+    const std::string temp = workingFile(kTempWav);
     if (!modUtils::FileExists(temp)) {
       throw Error(kRecordFailure, kSource, " General Record Failure, no Temp.wav created.");
     }
@@ -70,24 +74,31 @@ void Audio::SaveWaveFile(bool isStandAlone, const std::string& title) {
     if (wavBytes < kSmallestWav) {
       throw Error(kRecordFailure, kSource, " General Record Failure, Temp.wav too small.");
     }
+    // Only now: a recording that fails before the encoder keeps the previous message.
+    if (modUtils::FileExists(mvarFileName)) services.files.Kill(mvarFileName);
 
-    const std::string input = modUtils::GetShortPath(folder) + "\\Temp.wav ";
+    const std::string input =
+        QuoteArgument(modUtils::GetShortPath(workingFolder(), isStandAlone) + "\\Temp.wav") + " ";
     const auto slash = mvarFileName.rfind('\\');
     const std::string mp3Folder =
         slash == std::string::npos ? std::string() : mvarFileName.substr(0, slash + 1);
     const std::string mp3Name = mvarFileName.substr(mp3Folder.size());
-    const std::string output = PathArgument(modUtils::GetShortPath(mp3Folder) + mp3Name);
+    const std::string output =
+        QuoteArgument(modUtils::GetShortPath(mp3Folder, isStandAlone) + mp3Name);
 
-    // Quoted by the command-line rules, so any title reaches the encoder intact.
+    // Windows reads the command line only up to a NUL.
+    const std::string tag = title.substr(0, title.find('\0'));
     const std::string options =
-        " -s " + rate + " -m m -a --quiet --tt " + QuoteArgument(title) + " -p -o ";
+        " -s " + rate + " -m m -a --quiet --tt " + QuoteArgument(tag) + " -p -o ";
     TraceWrite("SHELL: " + folder + "\\Wav2Mp3.exe" + options + input + output);
-    const std::string program = modUtils::GetShortPath(folder + "\\Wav2Mp3.exe");
+    const std::string program = modUtils::GetShortPath(folder + "\\Wav2Mp3.exe", isStandAlone);
     modUtils::ShellAndWait(program, options + input + output, isStandAlone, *this,
                            EncoderBound(wavBytes));
     TraceWrite("Audio.SaveWaveFile: Voxtrel.mp3 Exists");
     if (!modUtils::FileExists(mvarFileName)) {
-      throw Error(kRecordFailure, kSource, "The encoder made no MP3 file at " + mvarFileName);
+      RemoveUnfinishedMp3(mvarFileName);
+      throw Error(kRecordFailure, kSource,
+                  "The encoder made no MP3 file at " + mvarFileName + "; the recording is lost.");
     }
   });
 }

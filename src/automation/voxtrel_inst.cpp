@@ -60,6 +60,10 @@ void VoxtrelInst::recordMp3(const std::string& sID3Tag) {
   TranslateErrors(kRecordError, "VoxtrelInst.recordMp3", [&] {
     mvarAudio->Creator = shared_from_this();
     mvarAudio->Record(true, sID3Tag);
+    // The audio object only traces it; a script must hear that no recording started or ended.
+    if (const auto& failure = mvarAudio->recordFailure()) {
+      throw Error(kRecordError, "VoxtrelInst.recordMp3", *failure);
+    }
   });
 }
 

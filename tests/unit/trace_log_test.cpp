@@ -13,13 +13,13 @@ using modTraceWrite::TraceOpen;
 using modTraceWrite::TraceWrite;
 
 constexpr char kLog[] = "C:\\Program Files\\Voxtrel\\Debug.log";
-constexpr char kHeader[] =
-    "TraceWrite C:\\Program Files\\Voxtrel\\Debug.log, 12/5/2026 10:38:34 AM\r -------------\r\n";
+
+std::string Header(const std::string& path, const std::string& time = "12/5/2026 10:38:34 AM") {
+  return "TraceWrite " + path + ", " + time + "\r -------------\r\n";
+}
 
 class TraceLog : public testing::Test {
  protected:
-  void SetUp() override { fake_.files.AddFolder("C:\\Program Files\\Voxtrel"); }
-
   int ErrorOf(const std::function<void()>& action) {
     try {
       action();
@@ -32,35 +32,22 @@ class TraceLog : public testing::Test {
   sim::FakePlatform fake_;
 };
 
-TEST_F(TraceLog, ASessionIsTheHeaderThenEveryLineUnchanged) {
-  TraceOpen(kLog);
-  TraceWrite("ENTER AddinInstance_OnConnection()");
-  TraceWrite("");
-  TraceWrite("Audio.Record} ERROR: Type mismatch");
-  EXPECT_EQ(fake_.files.Contents(kLog), std::string(kHeader) +
-                                            "ENTER AddinInstance_OnConnection()\r\n"
-                                            "\r\n"
-                                            "Audio.Record} ERROR: Type mismatch\r\n");
-  EXPECT_EQ(modTraceWrite::CurrentTracePath(), kLog);
-}
-
-TEST_F(TraceLog, EachOpenStartsAfreshUnlessAskedToAppend) {
+TEST_F(TraceLog, EachOpenStartsAfreshWithItsHeaderUnlessAskedToAppend) {
   TraceOpen(kLog);
   TraceWrite("first run");
   fake_.clock.Set("12/6/2026 9:00:00 AM");
   TraceOpen(kLog);
-  TraceWrite("second run");
+  TraceWrite("ENTER AddinInstance_OnConnection()");
+  TraceWrite("");
   const std::string second =
-      "TraceWrite C:\\Program Files\\Voxtrel\\Debug.log, 12/6/2026 9:00:00 AM\r -------------\r\n"
-      "second run\r\n";
+      Header(kLog, "12/6/2026 9:00:00 AM") + "ENTER AddinInstance_OnConnection()\r\n\r\n";
   EXPECT_EQ(fake_.files.Contents(kLog), second);
+  EXPECT_EQ(modTraceWrite::CurrentTracePath(), kLog);
 
   TraceOpen(kLog, false);
-  EXPECT_EQ(fake_.files.Contents(kLog), second + "\r\n" +
-                                            "TraceWrite C:\\Program Files\\Voxtrel\\Debug.log, "
-                                            "12/6/2026 9:00:00 AM\r -------------\r\n");
+  EXPECT_EQ(fake_.files.Contents(kLog), second + "\r\n" + Header(kLog, "12/6/2026 9:00:00 AM"));
   TraceOpen(kLog, true);
-  EXPECT_EQ(fake_.files.Contents(kLog).find("second run"), std::string::npos);
+  EXPECT_EQ(fake_.files.Contents(kLog), Header(kLog, "12/6/2026 9:00:00 AM"));
 }
 
 TEST_F(TraceLog, FileErrorsReachTheCaller) {
@@ -75,7 +62,7 @@ TEST_F(TraceLog, FileErrorsReachTheCaller) {
   EXPECT_EQ(ErrorOf([] { TraceWrite("no log"); }), errnum::kBadFileNameOrNumber);
 }
 
-TEST_F(TraceLog, TheCurrentPathBelongsToTheThread) {
+TEST_F(TraceLog, TheLastOpenOnAThreadTakesItsLaterLinesAndOtherThreadsKeepTheirOwn) {
   TraceOpen(kLog);
   TraceWrite("outlook thread");
   std::thread other([this] {
@@ -86,15 +73,12 @@ TEST_F(TraceLog, TheCurrentPathBelongsToTheThread) {
   });
   other.join();
   TraceWrite("still here");
-  EXPECT_EQ(fake_.files.Contents(kLog), std::string(kHeader) + "outlook thread\r\nstill here\r\n");
+  EXPECT_EQ(fake_.files.Contents(kLog), Header(kLog) + "outlook thread\r\nstill here\r\n");
   EXPECT_NE(fake_.files.Contents("c:\\DEBUG.LOG").find("other thread\r\n"), std::string::npos);
-}
 
-TEST_F(TraceLog, TheLastOpenOnAThreadTakesAllLaterLines) {
-  TraceOpen(kLog);
   TraceOpen("C:\\debug.log");
   TraceWrite("recorder line");
-  EXPECT_EQ(fake_.files.Contents(kLog), kHeader);
+  EXPECT_EQ(fake_.files.Contents(kLog), Header(kLog) + "outlook thread\r\nstill here\r\n");
   EXPECT_NE(fake_.files.Contents("C:\\debug.log").find("recorder line"), std::string::npos);
 }
 
