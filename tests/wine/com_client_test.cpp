@@ -2,6 +2,7 @@
 // called early bound and through IDispatch, heard through its connection point, and
 // unregistered again. The harness feeds speech to the capture device, so recordings hold sound.
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -42,6 +43,47 @@ std::string AddinFile(const std::string& name) {
 
 std::string Describe(const ComResult& result) {
   return HResultText(result.hresult) + " " + result.source + ": " + result.description;
+}
+
+// Seconds of audio in an MP3: the duration of its MPEG layer III frames after the ID3v2 tag.
+double Mp3Seconds(const std::string& mp3) {
+  static constexpr int kMpeg1Kbps[] = {0,   32,  40,  48,  56,  64,  80, 96,
+                                       112, 128, 160, 192, 224, 256, 320};
+  static constexpr int kMpeg2Kbps[] = {0,  8,  16, 24,  32,  40,  48, 56,
+                                       64, 80, 96, 112, 128, 144, 160};
+  // By version: MPEG-2.5, reserved, MPEG-2, MPEG-1.
+  static constexpr int kRates[4][3] = {
+      {11025, 12000, 8000}, {0, 0, 0}, {22050, 24000, 16000}, {44100, 48000, 32000}};
+  const auto byte = [&](std::size_t at) { return static_cast<unsigned char>(mp3[at]); };
+  std::size_t at = 0;
+  if (mp3.rfind("ID3", 0) == 0 && mp3.size() >= 10) {
+    at = 10 + (std::size_t{byte(6)} << 21 | std::size_t{byte(7)} << 14 | std::size_t{byte(8)} << 7 |
+               byte(9));
+  }
+  double seconds = 0;
+  while (at + 4 <= mp3.size() && byte(at) == 0xFF && (byte(at + 1) & 0xE6) == 0xE2) {
+    const int version = (byte(at + 1) >> 3) & 3;
+    const int kbpsIndex = byte(at + 2) >> 4;
+    const int rateIndex = (byte(at + 2) >> 2) & 3;
+    if (version == 1 || rateIndex == 3 || kbpsIndex == 0 || kbpsIndex == 15) break;
+    const bool mpeg1 = version == 3;
+    const int rate = kRates[version][rateIndex];
+    const int kbps = mpeg1 ? kMpeg1Kbps[kbpsIndex] : kMpeg2Kbps[kbpsIndex];
+    at += static_cast<std::size_t>((mpeg1 ? 144 : 72) * kbps * 1000 / rate +
+                                   ((byte(at + 2) >> 1) & 1));
+    seconds += (mpeg1 ? 1152.0 : 576.0) / rate;
+  }
+  return seconds;
+}
+
+// This process's working folders of audio objects in the temporary folder.
+std::set<fs::path> WorkingFolders() {
+  const std::wstring prefix = L"Voxtrel " + std::to_wstring(GetCurrentProcessId()) + L"-";
+  std::set<fs::path> folders;
+  for (const auto& entry : fs::directory_iterator(fs::temp_directory_path())) {
+    if (entry.path().filename().wstring().rfind(prefix, 0) == 0) folders.insert(entry.path());
+  }
+  return folders;
 }
 
 class ComClient : public testing::Test {
@@ -148,6 +190,59 @@ TEST_F(ComClient, RecordsAnMp3AndRaisesFinishedPlayingOncePerPlayback) {
   for (const char* step : {"Audio Created!", "Audio.Record: Init", "Audio.Record: Saved Temp.Wav",
                            "Audio.Record: Make MP3 (SaveWaveFile)"}) {
     EXPECT_NE(log.find(std::string(step) + "\r\n"), std::string::npos) << step << "\n" << log;
+  }
+}
+
+// Two recorders of one script at the same time: each records in a working folder of its own,
+// so each MP3 holds its own recording. How much audio Wine's real-time capture delivers is
+// printed; only which recording is the longer one is checked.
+TEST_F(ComClient, TwoRecordersAtOnceEachMakeAnMp3OfTheirOwn) {
+  const std::set<fs::path> before = WorkingFolders();
+  std::unique_ptr<VoxtrelInstClient> other;
+  ASSERT_TRUE(VoxtrelInstClient::Create(other).ok());
+  const std::string longer = AddinFile("com_client_longer.mp3");
+  const std::string shorter = AddinFile("com_client_shorter.mp3");
+  std::error_code ignored;
+  fs::remove(longer, ignored);
+  fs::remove(shorter, ignored);
+  ASSERT_TRUE(client_->SetFileName(longer).ok());
+  ASSERT_TRUE(other->SetFileName(shorter).ok());
+  ASSERT_TRUE(client_->RecordMp3(std::nullopt).ok());
+  PumpMessagesFor(1000);
+  ASSERT_TRUE(other->RecordMp3(std::nullopt).ok());
+  EXPECT_EQ(WorkingFolders().size(), before.size() + 2);
+  PumpMessagesFor(1000);
+  const ComResult shortStop = other->RecordMp3(std::string("shorter"));
+  ASSERT_TRUE(shortStop.ok()) << Describe(shortStop);
+  PumpMessagesFor(2000);
+  const ComResult longStop = client_->RecordMp3(std::string("longer"));
+  ASSERT_TRUE(longStop.ok()) << Describe(longStop);
+
+  const std::string shortMp3 = ReadFile(shorter);
+  const std::string longMp3 = ReadFile(longer);
+  std::printf("Two recordings at once: %.2f s and %.2f s of audio\n", Mp3Seconds(shortMp3),
+              Mp3Seconds(longMp3));
+  EXPECT_NE(shortMp3.find("shorter"), std::string::npos);
+  EXPECT_NE(longMp3.find("longer"), std::string::npos);
+  EXPECT_GT(Mp3Seconds(shortMp3), 0);
+  EXPECT_GT(Mp3Seconds(longMp3), Mp3Seconds(shortMp3));
+  other.reset();
+  client_.reset();
+  EXPECT_TRUE(PumpMessagesUntil([&] { return WorkingFolders() == before; }, 5000))
+      << "working folders left behind";
+}
+
+// Run as com.no_capture, without a sound server: a recording that cannot start is an error.
+TEST_F(ComClient, WithoutACaptureDeviceRecordMp3FailsWith1011) {
+  if (std::getenv("VOXTREL_WINE_NO_AUDIO") == nullptr) {
+    GTEST_SKIP() << "runs as com.no_capture, with VOXTREL_WINE_NO_AUDIO=1";
+  }
+  ASSERT_TRUE(client_->SetFileName(AddinFile("com_client_no_capture.mp3")).ok());
+  for (const ComResult& result :
+       {client_->RecordMp3(std::nullopt), client_->InvokeMethod("recordMp3")}) {
+    EXPECT_EQ(Describe(result),
+              "0x800A03F3 VoxtrelInst.recordMp3: No wave input device is available for "
+              "recording.");
   }
 }
 

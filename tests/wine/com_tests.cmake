@@ -17,6 +17,11 @@ block()
     PROPERTIES FIXTURES_REQUIRED voxtrel_com RESOURCE_LOCK addin_folder)
 endblock()
 add_dependencies(com_client_test voxtrel)
+# The same client without a capture device: the harness points this run at no sound server.
+add_test(NAME com.no_capture
+         COMMAND com_client_test --gtest_filter=ComClient.WithoutACaptureDevice*)
+set_tests_properties(com.no_capture PROPERTIES ENVIRONMENT VOXTREL_WINE_NO_AUDIO=1
+  FIXTURES_REQUIRED voxtrel_com RESOURCE_LOCK addin_folder TIMEOUT 120)
 if(TARGET Wav2Mp3)
   add_dependencies(com_client_test Wav2Mp3)
 endif()
