@@ -10,8 +10,8 @@
 #include "common/error.h"
 #include "win32/audio/mci_playback.h"
 #include "win32/audio/multimedia_errors.h"
-#include "win32/base/message_window.h"
 #include "win32/audio/wave_recording.h"
+#include "win32/base/message_window.h"
 
 namespace voxtrel::win32 {
 namespace {
