@@ -48,7 +48,10 @@ void MailWindow::oMail(std::shared_ptr<outlook::IMailItem> vData) {
   oMail_ = std::move(vData);
 }
 
+// Setting the same window again keeps the subscription, so that an event being delivered still
+// reaches this object after the connection object's handler has rebound it.
 void MailWindow::SetInspector(std::shared_ptr<outlook::IInspector> vData) {
+  if (vData == mvarInspector) return;
   mvarInspectorClose.reset();
   mvarInspectorDeactivate.reset();
   mvarInspector = std::move(vData);
@@ -59,6 +62,7 @@ void MailWindow::SetInspector(std::shared_ptr<outlook::IInspector> vData) {
 }
 
 void MailWindow::SetExplorer(std::shared_ptr<outlook::IExplorer> vData) {
+  if (vData == mvarExplorer) return;
   mvarExplorerSelectionChange.reset();
   mvarExplorer = std::move(vData);
   if (!mvarExplorer) return;
