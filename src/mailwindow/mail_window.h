@@ -12,12 +12,12 @@
 
 namespace voxtrel {
 
-// Binds the add-in to one Outlook window, an inspector or the tracked explorer: finds or builds
-// the window's "Vox Trel" bar, lists the mail item's voice attachments and shows the buttons
-// that fit. Created and held as a shared_ptr: the audio object may hold it as its Creator.
 // A voice attachment: its file name ends in "mp3", in lower case only.
 bool IsVoiceAttachment(std::string_view fileName);
 
+// Binds the add-in to one Outlook window, an inspector or the tracked explorer: finds or builds
+// the window's "Vox Trel" bar, lists the mail item's voice attachments and shows the buttons
+// that fit. Created and held as a shared_ptr: the audio object may hold it as its Creator.
 class MailWindow final : public std::enable_shared_from_this<MailWindow> {
  public:
   static constexpr char kBarName[] = "Vox Trel";
