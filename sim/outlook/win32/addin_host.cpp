@@ -1,0 +1,237 @@
+#include "sim/outlook/win32/addin_host.h"
+
+#include <windows.h>
+
+#include <oleauto.h>
+
+#include <cstdio>
+#include <ostream>
+
+#include "common/error.h"
+#include "sim/outlook/win32/idt_extensibility2.h"
+#include "win32/base/text.h"
+#include "win32/base/unique_handle.h"
+#include "win32/com/unique_bstr.h"
+
+namespace voxtrel::olsim::win32 {
+namespace {
+
+using voxtrel::win32::UniqueHkey;
+using voxtrel::win32::com::UniqueBstr;
+
+constexpr wchar_t kAddinsKey[] = L"Software\\Microsoft\\Office\\Outlook\\Addins";
+constexpr DWORD kLoadAtStartup = 3;
+
+// What Outlook hands as `custom`: an empty array of variants.
+class EmptyCustom {
+ public:
+  EmptyCustom() : array_(SafeArrayCreateVector(VT_VARIANT, 0, 0)) {}
+  ~EmptyCustom() { SafeArrayDestroy(array_); }
+  EmptyCustom(const EmptyCustom&) = delete;
+  EmptyCustom& operator=(const EmptyCustom&) = delete;
+  SAFEARRAY** get() { return &array_; }
+
+ private:
+  SAFEARRAY* array_;
+};
+
+// An add-in's failure as the core's error: the runtime error number for FACILITY_CONTROL, the
+// HRESULT otherwise, with the description the add-in gave.
+Error AddInError(HRESULT hr, std::string description) {
+  const int number =
+      HRESULT_FACILITY(hr) == FACILITY_CONTROL ? HRESULT_CODE(hr) : static_cast<int>(hr);
+  if (description.empty()) {
+    char text[32];
+    std::snprintf(text, sizeof text, "error 0x%08lX", static_cast<unsigned long>(hr));
+    description = text;
+  }
+  return Error(number, "outlook-sim", description);
+}
+
+std::vector<std::wstring> StartupProgIds() {
+  std::vector<std::wstring> progIds;
+  UniqueHkey addins;
+  if (RegOpenKeyExW(HKEY_CURRENT_USER, kAddinsKey, 0, KEY_READ, addins.put()) != ERROR_SUCCESS) {
+    return progIds;
+  }
+  wchar_t name[256];
+  for (DWORD i = 0;; ++i) {
+    DWORD length = static_cast<DWORD>(std::size(name));
+    if (RegEnumKeyExW(addins.get(), i, name, &length, nullptr, nullptr, nullptr, nullptr) !=
+        ERROR_SUCCESS) {
+      break;
+    }
+    DWORD behavior = 0;
+    DWORD size = sizeof behavior;
+    if (RegGetValueW(addins.get(), name, L"LoadBehavior", RRF_RT_REG_DWORD, nullptr, &behavior,
+                     &size) == ERROR_SUCCESS &&
+        behavior == kLoadAtStartup) {
+      progIds.emplace_back(name);
+    }
+  }
+  return progIds;
+}
+
+// The folder of the class's in-process server.
+std::string ServerFolder(const CLSID& clsid) {
+  wchar_t guid[64];
+  StringFromGUID2(clsid, guid, static_cast<int>(std::size(guid)));
+  const std::wstring key = std::wstring(L"CLSID\\") + guid + L"\\InprocServer32";
+  wchar_t path[MAX_PATH];
+  DWORD size = sizeof path;
+  if (RegGetValueW(HKEY_CLASSES_ROOT, key.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, path, &size) !=
+      ERROR_SUCCESS) {
+    return {};
+  }
+  std::wstring folder(path);
+  folder.erase(std::min(folder.size(), folder.find_last_of(L"\\/")));
+  return voxtrel::win32::WideToUtf8(folder);
+}
+
+class LoadedAddIn {
+ public:
+  LoadedAddIn(std::string progId, ComPtr<IUnknown> object, bool throughInvoke)
+      : progId_(std::move(progId)), object_(std::move(object)), throughInvoke_(throughInvoke) {
+    if (throughInvoke_) {
+      dispatch_ = object_.Query<IDispatch>();
+    } else {
+      object_->QueryInterface(kIidDTExtensibility2, vtable_.put_void());
+    }
+  }
+  bool usable() const { return throughInvoke_ ? bool(dispatch_) : bool(vtable_); }
+
+  void OnConnection(IDispatch* application) {
+    EmptyCustom custom;
+    if (!throughInvoke_) {
+      Check(vtable_->OnConnection(application, kConnectStartup, nullptr, custom.get()));
+      return;
+    }
+    VARIANT args[4];  // last first
+    for (VARIANT& arg : args) VariantInit(&arg);
+    V_VT(&args[0]) = VT_ARRAY | VT_VARIANT | VT_BYREF;
+    V_ARRAYREF(&args[0]) = custom.get();
+    V_VT(&args[1]) = VT_DISPATCH;
+    V_DISPATCH(&args[1]) = nullptr;
+    V_VT(&args[2]) = VT_I4;
+    V_I4(&args[2]) = kConnectStartup;
+    V_VT(&args[3]) = VT_DISPATCH;
+    V_DISPATCH(&args[3]) = application;
+    Invoke(kOnConnection, args, 4);
+  }
+  void OnDisconnection() {
+    EmptyCustom custom;
+    if (!throughInvoke_) {
+      Check(vtable_->OnDisconnection(kDisconnectHostShutdown, custom.get()));
+      return;
+    }
+    VARIANT args[2];
+    VariantInit(&args[0]);
+    VariantInit(&args[1]);
+    V_VT(&args[0]) = VT_ARRAY | VT_VARIANT | VT_BYREF;
+    V_ARRAYREF(&args[0]) = custom.get();
+    V_VT(&args[1]) = VT_I4;
+    V_I4(&args[1]) = kDisconnectHostShutdown;
+    Invoke(kOnDisconnection, args, 2);
+  }
+  void OnStartupComplete() {
+    CustomOnly(kOnStartupComplete, &IDTExtensibility2::OnStartupComplete);
+  }
+  void OnBeginShutdown() { CustomOnly(kOnBeginShutdown, &IDTExtensibility2::OnBeginShutdown); }
+
+ private:
+  void CustomOnly(DISPID id, HRESULT (STDMETHODCALLTYPE IDTExtensibility2::*method)(SAFEARRAY**)) {
+    EmptyCustom custom;
+    if (!throughInvoke_) {
+      Check((vtable_.get()->*method)(custom.get()));
+      return;
+    }
+    VARIANT arg;
+    VariantInit(&arg);
+    V_VT(&arg) = VT_ARRAY | VT_VARIANT | VT_BYREF;
+    V_ARRAYREF(&arg) = custom.get();
+    Invoke(id, &arg, 1);
+  }
+
+  void Invoke(DISPID id, VARIANT* args, UINT count) {
+    DISPPARAMS params{args, nullptr, count, 0};
+    EXCEPINFO exception{};
+    UINT argumentError = 0;
+    const HRESULT hr = dispatch_->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD,
+                                         &params, nullptr, &exception, &argumentError);
+    const std::string text = FailureText(hr, exception);
+    if (FAILED(hr)) throw AddInError(hr == DISP_E_EXCEPTION ? exception.scode : hr, text);
+  }
+
+  static void Check(HRESULT hr) {
+    if (SUCCEEDED(hr)) return;
+    EXCEPINFO none{};
+    throw AddInError(hr, FailureText(hr, none));
+  }
+
+  std::string progId_;
+  ComPtr<IUnknown> object_;
+  bool throughInvoke_;
+  ComPtr<IDTExtensibility2> vtable_;
+  ComPtr<IDispatch> dispatch_;
+};
+
+class AddIns final : public AddIn {
+ public:
+  AddIns(const Face& face, std::vector<std::unique_ptr<LoadedAddIn>> addIns)
+      : face_(face), addIns_(std::move(addIns)) {}
+  ~AddIns() override {
+    face_.timings->Time("final release", [&] { addIns_.clear(); });
+  }
+
+  void OnConnection() override {
+    const std::shared_ptr<Model> model = face_.model.lock();
+    for (auto& addIn : addIns_) {
+      // Ours is released once the call returns: what the add-in keeps, it holds itself.
+      const ComPtr<IDispatch> application =
+          MakeObject(face_, Kind::kApplication, model->ApplicationId());
+      face_.timings->Time("OnConnection", [&] { addIn->OnConnection(application.get()); });
+    }
+  }
+  void OnStartupComplete() override { Each("OnStartupComplete", &LoadedAddIn::OnStartupComplete); }
+  void OnBeginShutdown() override { Each("OnBeginShutdown", &LoadedAddIn::OnBeginShutdown); }
+  void OnDisconnection() override { Each("OnDisconnection", &LoadedAddIn::OnDisconnection); }
+
+ private:
+  void Each(const char* what, void (LoadedAddIn::*call)()) {
+    for (auto& addIn : addIns_) face_.timings->Time(what, [&] { ((*addIn).*call)(); });
+  }
+
+  Face face_;
+  std::vector<std::unique_ptr<LoadedAddIn>> addIns_;
+};
+
+}  // namespace
+
+std::unique_ptr<AddIn> LoadAddIns(const Face& face, bool throughInvoke,
+                                  std::vector<std::string>& folders, std::ostream& err) {
+  std::vector<std::unique_ptr<LoadedAddIn>> addIns;
+  for (const std::wstring& progId : StartupProgIds()) {
+    const std::string name = voxtrel::win32::WideToUtf8(progId);
+    CLSID clsid;
+    ComPtr<IUnknown> object;
+    HRESULT hr = CLSIDFromProgID(progId.c_str(), &clsid);
+    if (SUCCEEDED(hr)) {
+      hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, object.put_void());
+    }
+    auto addIn =
+        SUCCEEDED(hr) ? std::make_unique<LoadedAddIn>(name, object, throughInvoke) : nullptr;
+    if (!addIn || !addIn->usable()) {
+      char code[16];
+      std::snprintf(code, sizeof code, "0x%08lX", static_cast<unsigned long>(hr));
+      err << "outlook-sim: the add-in " << name << " was not loaded ("
+          << (SUCCEEDED(hr) ? "no IDTExtensibility2" : code) << ")\n";
+      continue;
+    }
+    folders.push_back(ServerFolder(clsid));
+    addIns.push_back(std::move(addIn));
+  }
+  if (addIns.empty()) return nullptr;
+  return std::make_unique<AddIns>(face, std::move(addIns));
+}
+
+}  // namespace voxtrel::olsim::win32

@@ -1,0 +1,208 @@
+// outlook-sim.exe: plays a session file against the simulated Outlook offered as COM objects,
+// with the add-ins registered for Outlook loaded as Outlook loads them, on a real message loop.
+//   outlook-sim.exe SESSION [--trace] [--timings] [--invoke]
+#include <windows.h>
+
+#include <fcntl.h>
+#include <io.h>
+#include <ole2.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <iterator>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "common/error.h"
+#include "host/connect.h"
+#include "sim/outlook/session.h"
+#include "sim/outlook/win32/addin_host.h"
+#include "sim/outlook/win32/sim_object.h"
+#include "win32/base/text.h"
+#include "win32/base/unique_handle.h"
+#include "win32/platform/win32_file_system.h"
+
+namespace voxtrel::olsim::win32 {
+namespace {
+
+using voxtrel::win32::Utf8ToWide;
+using voxtrel::win32::WideToUtf8;
+
+// The model's files on disk, byte for byte.
+class DiskModelFiles final : public IModelFiles {
+ public:
+  std::string Read(const std::string& path) override {
+    std::ifstream file(std::filesystem::path(Utf8ToWide(path)), std::ios::binary);
+    if (!file) {
+      throw Error(-2147024894, "Microsoft Office Outlook",
+                  "Cannot find this file. Verify the path and file name are correct.");
+    }
+    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+  }
+  void Write(const std::string& path, const std::string& bytes) override {
+    voxtrel::win32::UniqueHandle file(CreateFileW(Utf8ToWide(path).c_str(), GENERIC_WRITE, 0,
+                                                  nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                                  nullptr));
+    DWORD written = 0;
+    if (!file ||
+        !WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr)) {
+      throw Error(voxtrel::win32::ClassicFileError(GetLastError()));
+    }
+  }
+};
+
+class ComApartment {
+ public:
+  ComApartment() : hr_(OleInitialize(nullptr)) {}
+  ~ComApartment() {
+    if (SUCCEEDED(hr_)) OleUninitialize();
+  }
+  ComApartment(const ComApartment&) = delete;
+  ComApartment& operator=(const ComApartment&) = delete;
+  HRESULT hr() const { return hr_; }
+
+ private:
+  HRESULT hr_;
+};
+
+// Outlook's message loop for the time given: the add-in's timers and posted work run in it.
+void PumpFor(std::uint32_t ms) {
+  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+  for (;;) {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&message);
+      DispatchMessageW(&message);
+    }
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        end - std::chrono::steady_clock::now());
+    if (left.count() <= 0) return;
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(left.count()), QS_ALLINPUT);
+  }
+}
+
+std::string FullPath(const std::string& path) {
+  const std::wstring wide = Utf8ToWide(path);
+  wchar_t full[MAX_PATH];
+  const DWORD length = GetFullPathNameW(wide.c_str(), MAX_PATH, full, nullptr);
+  if (length == 0 || length >= MAX_PATH) return path;
+  return WideToUtf8(full);
+}
+
+std::string FolderOf(const std::string& path) {
+  return path.substr(0, path.find_last_of("\\/"));
+}
+
+bool WrittenSince(const std::string& path, const FILETIME& since) {
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!GetFileAttributesExW(Utf8ToWide(path).c_str(), GetFileExInfoStandard, &data)) return false;
+  return CompareFileTime(&data.ftLastWriteTime, &since) >= 0;
+}
+
+// The add-in's log as the native outlook-sim prints it: the one written during this run, in
+// the add-in's folder or else in the temporary folder.
+void PrintTrace(const std::vector<std::string>& folders, const FILETIME& since, std::ostream& out) {
+  std::vector<std::string> candidates;
+  for (const std::string& folder : folders)
+    candidates.push_back(folder + "\\" + Connect::kTraceName);
+  wchar_t temp[MAX_PATH];
+  if (const DWORD length = GetTempPathW(MAX_PATH, temp); length > 0 && length < MAX_PATH) {
+    candidates.push_back(WideToUtf8(temp) + Connect::kFallbackTraceName);
+  }
+  for (const std::string& path : candidates) {
+    if (!WrittenSince(path, since)) continue;
+    std::ifstream file(std::filesystem::path(Utf8ToWide(path)), std::ios::binary);
+    const std::string text{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+    out << "trace " << path << '\n';
+    std::string line;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+      if (text.compare(i, 2, "\r\n") == 0) {
+        out << line << '\n';
+        line.clear();
+        ++i;
+      } else {
+        line += text[i] == '\r' ? std::string("\\r") : std::string(1, text[i]);
+      }
+    }
+    if (!line.empty()) out << line << '\n';
+    return;
+  }
+  out << "trace none\n";
+}
+
+struct Options {
+  std::string session;
+  bool trace = false, timings = false, invoke = false;
+};
+
+bool Parse(int argc, char** argv, Options& options) {
+  if (argc < 2) return false;
+  options.session = argv[1];
+  for (int i = 2; i < argc; ++i) {
+    const std::string option = argv[i];
+    if (option == "--trace") {
+      options.trace = true;
+    } else if (option == "--timings") {
+      options.timings = true;
+    } else if (option == "--invoke") {
+      options.invoke = true;
+    } else {
+      return false;
+    }
+  }
+  return true;
+}
+
+int Main(int argc, char** argv) {
+  // Lines end in \n alone, as natively, so both outputs compare.
+  _setmode(_fileno(stdout), _O_BINARY);
+  _setmode(_fileno(stderr), _O_BINARY);
+  Options options;
+  if (!Parse(argc, argv, options)) {
+    std::cerr << "usage: outlook-sim SESSION [--trace] [--timings] [--invoke]\n";
+    return 2;
+  }
+  std::ifstream session(std::filesystem::path(Utf8ToWide(options.session)), std::ios::binary);
+  if (!session) {
+    std::cerr << "cannot read " << options.session << '\n';
+    return 2;
+  }
+  const ComApartment apartment;
+  if (FAILED(apartment.hr())) {
+    std::cerr << "outlook-sim: OleInitialize failed\n";
+    return 2;
+  }
+  FILETIME started;
+  GetSystemTimeAsFileTime(&started);
+  DiskModelFiles files;
+  Census census;  // outlives the model and the connections, which hold entries
+  Timings timings(options.timings);
+  auto model = std::make_shared<Model>(files);
+  Face face{model, &census, nullptr, &timings};
+  Connections connections(face);
+  face.connections = &connections;
+  std::vector<std::string> folders;
+  SessionHost host{[&] { return LoadAddIns(face, options.invoke, folders, std::cerr); },
+                   [&timings](std::uint32_t ms) { timings.Time("wait", [ms] { PumpFor(ms); }); },
+                   [&census] { return census.Live(); }, [&census] { return census.TakeFailures(); },
+                   FolderOf(FullPath(options.session))};
+  int status = 0;
+  {
+    SessionRunner runner(model, host, options.session, std::cout);
+    status = runner.Run(session, std::cerr);
+  }
+  connections.Clear();
+  std::cout.flush();
+  if (options.trace) PrintTrace(folders, started, std::cout);
+  return status;
+}
+
+}  // namespace
+}  // namespace voxtrel::olsim::win32
+
+int main(int argc, char** argv) {
+  return voxtrel::olsim::win32::Main(argc, argv);
+}

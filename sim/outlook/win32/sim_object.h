@@ -1,0 +1,227 @@
+#pragma once
+
+#include <windows.h>
+
+#include <ocidl.h>
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "sim/outlook/model.h"
+#include "sim/outlook/ports.h"
+#include "win32/com/com_object.h"
+#include "win32/com/com_ptr.h"
+
+// The simulated Outlook's objects as COM objects: late-bound by name through a hand-written
+// IDispatch (one name table per class, case-insensitive as automation is), with connection
+// points for Outlook's and Office's event dispinterfaces. Every object and every connection the
+// add-in holds is in the census, under the same description the native ports give it.
+namespace voxtrel::olsim::win32 {
+
+using voxtrel::win32::com::ComPtr;
+
+// With --timings: how long the add-in took for each call and event, on standard error.
+class Timings {
+ public:
+  explicit Timings(bool enabled) : enabled_(enabled) {}
+  bool enabled() const { return enabled_; }
+  template <typename Body>
+  auto Time(const std::string& what, Body&& body) {
+    const auto start = std::chrono::steady_clock::now();
+    struct Report {
+      Timings& timings;
+      const std::string& what;
+      std::chrono::steady_clock::time_point start;
+      ~Report() { timings.Print(what, std::chrono::steady_clock::now() - start); }
+    } report{*this, what, start};
+    return body();
+  }
+  void Print(const std::string& what, std::chrono::steady_clock::duration took) const;
+
+ private:
+  bool enabled_;
+};
+
+class Connections;
+
+// What every object of one run shares.
+struct Face {
+  std::weak_ptr<Model> model;
+  Census* census = nullptr;
+  Connections* connections = nullptr;
+  Timings* timings = nullptr;
+};
+
+enum class Kind {
+  kApplication,
+  kExplorer,
+  kInspectors,
+  kInspector,
+  kFolder,
+  kItems,
+  kSelection,
+  kItem,
+  kAttachments,
+  kAttachment,
+  kCommandBars,
+  kCommandBar,
+  kControls,
+  kButton,
+  kComboBox,
+};
+
+// A new object for the add-in; `items` is a selection's snapshot.
+ComPtr<IDispatch> MakeObject(const Face& face, Kind kind, Id id, std::vector<Id> items = {});
+
+// The arguments of one call in declaration order; omitted ones (VT_ERROR
+// DISP_E_PARAMNOTFOUND, or past the end) read as absent.
+class Args {
+ public:
+  Args(const DISPPARAMS& params, bool put);
+  std::size_t size() const { return positional_.size(); }
+  bool Has(std::size_t index) const;
+  // Throw ArgumentError when absent or not convertible.
+  std::string Text(std::size_t index) const;
+  std::int32_t Int(std::size_t index) const;
+  bool Bool(std::size_t index) const;
+  // The value of a property put.
+  const VARIANT& Value() const { return *value_; }
+  std::string TextValue() const;
+  std::int32_t IntValue() const;
+  bool BoolValue() const;
+
+ private:
+  VARIANT Converted(const VARIANT* arg, VARTYPE type, std::size_t position) const;
+  const VARIANT* positional(std::size_t index) const;
+
+  std::vector<const VARIANT*> positional_;
+  const VARIANT* value_ = nullptr;
+  UINT count_ = 0;
+};
+
+// A failure of the call's form, not of Outlook: an HRESULT and the argument's rgvarg position.
+struct ArgumentError {
+  HRESULT hresult;
+  UINT position;
+};
+
+class Object;
+using Value = std::variant<std::monostate, std::string, std::int32_t, bool, ComPtr<IDispatch>>;
+
+struct Member {
+  const wchar_t* name;
+  std::size_t maxArgs;                                     // a put's value not counted
+  std::function<Value(Object&, Model&, const Args&)> get;  // a property get or a method
+  std::function<void(Object&, Model&, const Args&)> put;
+};
+
+struct EventDef {
+  DISPID dispid;
+  EventKind kind;
+  const char* name;
+};
+
+// One event dispinterface, also offered under its Outlook 2002 (_10) DIID when it has one.
+struct EventSet {
+  IID diid;
+  std::optional<IID> diid10;
+  std::vector<EventDef> events;
+};
+
+struct ClassDef {
+  explicit ClassDef(std::vector<Member> members_, std::vector<const EventSet*> events_ = {},
+                    bool mailItem_ = false)
+      : members(std::move(members_)), events(std::move(events_)), mailItem(mailItem_) {}
+  std::vector<Member> members;  // DISPID = index + 1
+  std::vector<const EventSet*> events;
+  bool mailItem = false;  // answers QueryInterface for _MailItem
+};
+
+class EventPoint;
+
+class Object final : public voxtrel::win32::com::ComObject<Object, IDispatch, ISupportErrorInfo,
+                                                           IConnectionPointContainer> {
+ public:
+  // `name` is its description in the census; its events are named "EVENT of `eventSource`"
+  // (just "EVENT" when that is empty).
+  Object(const Face& face, const ClassDef& def, Id id, std::vector<Id> items, std::string name,
+         std::string eventSource);
+  ~Object();
+
+  const Face& face() const { return face_; }
+  Id id() const { return id_; }
+  const std::vector<Id>& items() const { return items_; }
+  const std::string& eventSource() const { return eventSource_; }
+
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override;
+  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override;
+  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT index, LCID lcid, ITypeInfo** info) override;
+  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID lcid,
+                                          DISPID* ids) override;
+  HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID iid, LCID lcid, WORD flags, DISPPARAMS* params,
+                                   VARIANT* result, EXCEPINFO* exception,
+                                   UINT* argumentError) override;
+  HRESULT STDMETHODCALLTYPE InterfaceSupportsErrorInfo(REFIID iid) override;
+  HRESULT STDMETHODCALLTYPE EnumConnectionPoints(IEnumConnectionPoints** out) override;
+  HRESULT STDMETHODCALLTYPE FindConnectionPoint(REFIID iid, IConnectionPoint** out) override;
+
+ private:
+  HRESULT Call(const Member& member, bool put, const DISPPARAMS& params, VARIANT* result);
+
+  Face face_;
+  const ClassDef& def_;
+  Id id_;
+  std::vector<Id> items_;
+  std::string eventSource_;
+  Census::Entry entry_;
+  std::vector<std::unique_ptr<EventPoint>> points_;
+};
+
+// Every connection made through any connection point; a connection outlives the object whose
+// point made it, as a subscription outlives its port, until it is unadvised.
+class Connections {
+ public:
+  // `face` is the run's, which names this store.
+  explicit Connections(const Face& face) : face_(face) {}
+  ~Connections() { Clear(); }
+
+  DWORD Advise(const void* point, Id source, const EventSet& events, ComPtr<IDispatch> sink,
+               const std::string& sourceName);
+  HRESULT Unadvise(const void* point, DWORD cookie);
+  std::vector<std::pair<DWORD, ComPtr<IDispatch>>> Of(const void* point) const;
+  // Releases every sink: before COM goes.
+  void Clear();
+
+ private:
+  struct Connection {
+    const void* point;
+    Id source;
+    ComPtr<IDispatch> sink;
+    std::vector<std::uint64_t> tokens;
+    std::string name;
+    std::string sourceName;
+    std::unique_ptr<Census::Entry> entry;
+  };
+  void Deliver(DWORD cookie, const EventDef& event, EventArgs& args);
+  void End(Connection& connection);
+
+  const Face& face_;
+  DWORD next_ = 1;
+  std::map<DWORD, Connection> connections_;
+};
+
+// A failure as Outlook reports it: the HRESULT for a voxtrel::Error's number, its source and
+// description; sets the thread's IErrorInfo.
+HRESULT ReportCurrentError(EXCEPINFO* exception) noexcept;
+
+// What a failed call returned: its description from EXCEPINFO or IErrorInfo.
+std::string FailureText(HRESULT hr, EXCEPINFO& exception);
+
+}  // namespace voxtrel::olsim::win32
