@@ -5,7 +5,7 @@
 # session attaches lie in sessions/files/. To add a session, write NAME.session, run
 #   UPDATE=1 bash tests/outlook/run-session.sh build/E-native/bin/outlook-sim NAME.session
 # read the NAME.expected it writes line by line, and commit both (re-run cmake to pick it up).
-if(TARGET outlook-sim)
+if(TARGET outlook-sim AND NOT WIN32)
   file(GLOB sessions CONFIGURE_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/sessions/*.session)
   foreach(session ${sessions})
     get_filename_component(name ${session} NAME_WE)
@@ -14,3 +14,4 @@ if(TARGET outlook-sim)
                      ${session})
   endforeach()
 endif()
+include(${CMAKE_CURRENT_LIST_DIR}/sessions_wine.cmake)
