@@ -1,0 +1,45 @@
+// The connection on a machine where the add-in's folder is not writable (an administrator's
+// install): the log goes to the user's temporary folder and Outlook keeps the add-in.
+#include <gtest/gtest.h>
+
+#include "common/error.h"
+#include "host/connect.h"
+#include "sim/outlook/model.h"
+#include "sim/outlook/ports.h"
+#include "sim/platform/fake_platform.h"
+
+namespace voxtrel {
+namespace {
+
+class NoFiles final : public olsim::IModelFiles {
+ public:
+  std::string Read(const std::string&) override { throw Error(53); }
+  void Write(const std::string&, const std::string&) override { throw Error(75); }
+};
+
+TEST(Connect, TracesToTheTemporaryFolderWhenTheAddinFolderIsReadOnly) {
+  sim::FakePlatform platform;
+  const std::string appFolderLog = platform.AppFile(Connect::kTraceName);
+  const std::string fallbackLog =
+      std::string(sim::FixedSystemInfo::kTempPath) + "\\" + Connect::kFallbackTraceName;
+  platform.files.SetReadOnlyFolder(platform.system.AppPath());
+  NoFiles files;
+  auto model = std::make_shared<olsim::Model>(files);
+  model->AddFolder("Inbox", olsim::FolderKind::kMail);
+  model->Start(true);
+  olsim::Census census;
+  {
+    Connect connect;
+    connect.AddinInstance_OnConnection(olsim::MakeApplication(model, census));
+    connect.AddinInstance_OnDisconnection();
+  }
+  EXPECT_FALSE(platform.files.Exists(appFolderLog));
+  ASSERT_TRUE(platform.files.Exists(fallbackLog));
+  const std::string log = platform.files.Contents(fallbackLog);
+  EXPECT_NE(log.find("Connect: Opened No Problem!"), std::string::npos) << log;
+  EXPECT_NE(log.find("EXIT AddinInstance_OnDisconnection()"), std::string::npos) << log;
+  EXPECT_TRUE(census.Live().empty());
+}
+
+}  // namespace
+}  // namespace voxtrel
