@@ -277,11 +277,11 @@ void Audio::ServiceOneBuffer(frmAudio& frmCurrent, std::uint64_t& drawCounter) {
   waveIn.PrepareHeader(hWaveIn, waveHdr);
   waveIn.AddBuffer(hWaveIn, waveHdr);
   events.DoEvents();
-  if (!waveIn.WaitForBuffer(hWaveIn, waveHdr, kBufferWaitMs) && hWaveIn != 0) {
+  if (!WaitForLevelBuffer() && hWaveIn != 0) {
     if ((waveHdr.flags & platform::kWhdrInQueue) != 0) {
       throw Error(kAudioError, "Audio.CallBackLoop",
                   "The wave input device delivered no sound for " +
-                      std::to_string(kBufferWaitMs / 1000) + " second.");
+                      std::to_string(kBufferWaitMs / 1000) + " seconds.");
     }
     // The device refused the buffer; try again after a pause instead of spinning.
     events.WaitForEvents(kEventWaitMs);
@@ -294,6 +294,21 @@ void Audio::ServiceOneBuffer(frmAudio& frmCurrent, std::uint64_t& drawCounter) {
   waveIn.UnprepareHeader(hWaveIn, waveHdr);
   events.DoEvents();
   events.DoEvents();
+}
+
+// Waits in short slices with events pumped between them, so a device that holds the buffer back
+// for a while neither freezes the window nor ends the level display.
+bool Audio::WaitForLevelBuffer() {
+  platform::IWaveIn& waveIn = Ports().waveIn;
+  platform::IEventLoop& events = Ports().events;
+  const std::uint64_t start = events.TickCount();
+  for (;;) {
+    if (waveIn.WaitForBuffer(hWaveIn, waveHdr, kBufferSliceMs)) return true;
+    // Closed by a stop inside the pump, or refused by the device: nothing to wait for.
+    if (hWaveIn == 0 || (waveHdr.flags & platform::kWhdrInQueue) == 0) return false;
+    if (events.TickCount() - start >= kBufferWaitMs) return false;
+    events.DoEvents();
+  }
 }
 
 void Audio::DrawScope(frmAudio& frmCurrent) {

@@ -29,7 +29,9 @@ class Audio final : public FormPositioner {
   static constexpr char kEncoderPartSuffix[] = ".part";
   // Bounds of waits the device or the encoder could otherwise stretch forever.
   static constexpr std::uint32_t kTempWavWaitMs = 5000;
-  static constexpr std::uint32_t kBufferWaitMs = 1000;
+  // A loaded machine can hold the capture back for a second; events are pumped meanwhile.
+  static constexpr std::uint32_t kBufferWaitMs = 5000;
+  static constexpr std::uint32_t kBufferSliceMs = 100;
   static constexpr std::uint32_t kEventWaitMs = 50;
 
   Audio();
@@ -84,6 +86,7 @@ class Audio final : public FormPositioner {
   std::int16_t OpenStream(platform::WaveInHandle& handle, platform::WaveFormat& format,
                           platform::WaveHeader& header);
   void ServiceOneBuffer(frmAudio& frmCurrent, std::uint64_t& drawCounter);
+  bool WaitForLevelBuffer();
   void DrawScope(frmAudio& frmCurrent);
   void SaveWaveFile(bool isStandAlone, const std::string& title);
   // An error handler of the recording path: traces the error and keeps it as recordFailure.
