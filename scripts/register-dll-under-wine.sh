@@ -19,11 +19,14 @@ fi
 [[ $# == 1 && -f $1 ]] || { echo "usage: $0 [--unregister] path/to/voxtrel.dll" >&2; exit 2; }
 dll=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
 
-# The identifiers fixed in src/win32/com/voxtrel.idl.
+# The identifiers fixed in src/win32/com/voxtrel.idl, and Voxtrel.Connect's in
+# src/win32/com/connect_object.h. Outlook's add-in entry lies outside the classes: no copy.
 keys=(
   'CLSID\{FC853219-3C25-456E-9C5A-BAD877A42F39}'
   'Voxtrel.VoxtrelInst'
   'TypeLib\{6FACBCCC-32AD-49C5-BC9B-146FD2A11F0C}'
+  'CLSID\{52DE24F7-78C8-4EFD-B326-6BE50CDB2FCB}'
+  'Voxtrel.Connect'
 )
 
 eval "$("$repo/scripts/wine-harness.sh" shell)"

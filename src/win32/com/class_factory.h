@@ -8,18 +8,23 @@
 
 namespace voxtrel::win32::com {
 
-// Makes VoxtrelInst objects for CoCreateInstance; no aggregation.
-class VoxtrelInstFactory final : public ComObject<VoxtrelInstFactory, IClassFactory> {
+// Makes one class's objects for CoCreateInstance; no aggregation.
+class ClassFactory final : public ComObject<ClassFactory, IClassFactory> {
  public:
-  static HRESULT Create(REFIID iid, void** out) noexcept;
+  // Makes a new object answering `iid`.
+  using Maker = HRESULT (*)(REFIID iid, void** out) noexcept;
+
+  static HRESULT Create(Maker maker, REFIID iid, void** out) noexcept;
 
   HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID iid, void** out) override;
   HRESULT STDMETHODCALLTYPE LockServer(BOOL lock) override;
 
  private:
   friend ComObject;
-  VoxtrelInstFactory() = default;
-  ~VoxtrelInstFactory() = default;
+  explicit ClassFactory(Maker maker) : maker_(maker) {}
+  ~ClassFactory() = default;
+
+  Maker maker_;
 };
 
 }  // namespace voxtrel::win32::com

@@ -6,17 +6,25 @@
 
 #include "voxtrel_idl.h"
 #include "win32/com/class_factory.h"
+#include "win32/com/connect_object.h"
 #include "win32/com/module.h"
 #include "win32/com/registration.h"
 #include "win32/com/thread_platform.h"
+#include "win32/com/voxtrel_inst_object.h"
 
+using voxtrel::win32::com::ClassFactory;
 using voxtrel::win32::com::ModuleCounts;
 
 STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, void** out) {
   if (out == nullptr) return E_POINTER;
   *out = nullptr;
-  if (!IsEqualCLSID(clsid, CLSID_VoxtrelInst)) return CLASS_E_CLASSNOTAVAILABLE;
-  return voxtrel::win32::com::VoxtrelInstFactory::Create(iid, out);
+  if (IsEqualCLSID(clsid, CLSID_VoxtrelInst)) {
+    return ClassFactory::Create(&voxtrel::win32::com::VoxtrelInstObject::Create, iid, out);
+  }
+  if (IsEqualCLSID(clsid, voxtrel::win32::com::kClsidConnect)) {
+    return ClassFactory::Create(&voxtrel::win32::com::ConnectObject::Create, iid, out);
+  }
+  return CLASS_E_CLASSNOTAVAILABLE;
 }
 
 STDAPI DllCanUnloadNow() {

@@ -13,6 +13,7 @@
 #include "win32/base/unique_handle.h"
 #include "win32/com/automation_error.h"
 #include "win32/com/com_ptr.h"
+#include "win32/com/connect_object.h"
 #include "win32/com/module.h"
 #include "win32/com/type_library.h"
 
@@ -27,8 +28,7 @@ namespace voxtrel::win32::com {
 namespace {
 
 constexpr wchar_t kUserClasses[] = L"Software\\Classes";
-constexpr wchar_t kProgId[] = L"Voxtrel.VoxtrelInst";
-constexpr wchar_t kClassName[] = L"VoxtrelInst";
+constexpr wchar_t kOutlookAddins[] = L"Software\\Microsoft\\Office\\Outlook\\Addins\\";
 constexpr wchar_t kTypeLibraryVersion[] = L"1.0";
 constexpr WORD kTypeLibraryMajor = 1;
 constexpr WORD kTypeLibraryMinor = 0;
@@ -37,6 +37,23 @@ constexpr SYSKIND kSysKind = SYS_WIN64;
 #else
 constexpr SYSKIND kSysKind = SYS_WIN32;
 #endif
+
+// A creatable class of this server.
+struct ServerClass {
+  const CLSID* clsid;
+  const wchar_t* progId;
+  const wchar_t* name;
+  bool inTypeLibrary;
+};
+
+const ServerClass kRecorder{&CLSID_VoxtrelInst, L"Voxtrel.VoxtrelInst", L"VoxtrelInst", true};
+const ServerClass kConnect{&kClsidConnect, L"Voxtrel.Connect", L"Connect", false};
+const ServerClass* const kClasses[] = {&kRecorder, &kConnect};
+
+// Outlook's entry for the add-in, named after the class it creates.
+constexpr wchar_t kAddinFriendlyName[] = L"Voxtrel";
+constexpr wchar_t kAddinDescription[] = L"MP3 Voice Email Add-in";
+constexpr DWORD kLoadAtStartup = 3;
 
 struct NamedValue {
   std::wstring name;
@@ -56,22 +73,29 @@ std::wstring GuidText(REFGUID guid) {
   return text;
 }
 
-std::wstring ClassKey() {
-  return L"CLSID\\" + GuidText(CLSID_VoxtrelInst);
+std::wstring ClassKey(const ServerClass& server) {
+  return L"CLSID\\" + GuidText(*server.clsid);
 }
 
-std::vector<KeyEntry> ServerKeys(const std::wstring& dllPath) {
-  const std::wstring classKey = ClassKey();
-  const std::wstring progId = kProgId;
-  return {
-      {classKey, kClassName, {}},
+std::wstring AddinKey() {
+  return kOutlookAddins + std::wstring(kConnect.progId);
+}
+
+std::vector<KeyEntry> ServerKeys(const ServerClass& server, const std::wstring& dllPath) {
+  const std::wstring classKey = ClassKey(server);
+  const std::wstring progId = server.progId;
+  std::vector<KeyEntry> keys = {
+      {classKey, server.name, {}},
       {classKey + L"\\InprocServer32", dllPath, {{L"ThreadingModel", L"Apartment"}}},
       {classKey + L"\\ProgID", progId, {}},
-      {classKey + L"\\TypeLib", GuidText(LIBID_Voxtrel), {}},
-      {classKey + L"\\Version", kTypeLibraryVersion, {}},
-      {progId, kClassName, {}},
-      {progId + L"\\CLSID", GuidText(CLSID_VoxtrelInst), {}},
+      {progId, server.name, {}},
+      {progId + L"\\CLSID", GuidText(*server.clsid), {}},
   };
+  if (server.inTypeLibrary) {
+    keys.push_back({classKey + L"\\TypeLib", GuidText(LIBID_Voxtrel), {}});
+    keys.push_back({classKey + L"\\Version", kTypeLibraryVersion, {}});
+  }
+  return keys;
 }
 
 LSTATUS SetString(HKEY key, const wchar_t* name, const std::wstring& data) {
@@ -90,27 +114,48 @@ LSTATUS WriteKey(HKEY classes, const KeyEntry& entry) {
   return status;
 }
 
+// Outlook loads the add-in at start-up from this entry.
+LSTATUS WriteAddinEntry() {
+  UniqueHkey key;
+  LSTATUS status =
+      RegCreateKeyExW(HKEY_CURRENT_USER, AddinKey().c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                      KEY_SET_VALUE, nullptr, key.put(), nullptr);
+  if (status == ERROR_SUCCESS) status = SetString(key.get(), L"FriendlyName", kAddinFriendlyName);
+  if (status == ERROR_SUCCESS) status = SetString(key.get(), L"Description", kAddinDescription);
+  if (status == ERROR_SUCCESS) {
+    status = RegSetValueExW(key.get(), L"LoadBehavior", 0, REG_DWORD,
+                            reinterpret_cast<const BYTE*>(&kLoadAtStartup), sizeof(kLoadAtStartup));
+  }
+  return status;
+}
+
 LSTATUS CreateUserClasses(UniqueHkey& classes) {
   return RegCreateKeyExW(HKEY_CURRENT_USER, kUserClasses, 0, nullptr, REG_OPTION_NON_VOLATILE,
                          KEY_CREATE_SUB_KEY | KEY_SET_VALUE, nullptr, classes.put(), nullptr);
 }
 
 // Whether the ProgID's CLSID names some other class: another server may own the name now.
-bool ProgIdNamesOtherClass(HKEY classes) {
+bool ProgIdNamesOtherClass(HKEY classes, const ServerClass& server) {
   wchar_t data[64] = {};
   DWORD size = sizeof(data);
-  const std::wstring path = std::wstring(kProgId) + L"\\CLSID";
+  const std::wstring path = std::wstring(server.progId) + L"\\CLSID";
   const LSTATUS status =
       RegGetValueW(classes, path.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, data, &size);
   if (status == ERROR_FILE_NOT_FOUND) return false;
   return status != ERROR_SUCCESS ||
-         CompareStringOrdinal(data, -1, GuidText(CLSID_VoxtrelInst).c_str(), -1, TRUE) !=
-             CSTR_EQUAL;
+         CompareStringOrdinal(data, -1, GuidText(*server.clsid).c_str(), -1, TRUE) != CSTR_EQUAL;
 }
 
-LSTATUS DeleteTree(HKEY classes, const std::wstring& path) {
-  const LSTATUS status = RegDeleteTreeW(classes, path.c_str());
+LSTATUS DeleteTree(HKEY parent, const std::wstring& path) {
+  const LSTATUS status = RegDeleteTreeW(parent, path.c_str());
   return status == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : status;
+}
+
+LSTATUS DeleteClass(HKEY classes, const ServerClass& server) {
+  LSTATUS status = ERROR_SUCCESS;
+  if (!ProgIdNamesOtherClass(classes, server)) status = DeleteTree(classes, server.progId);
+  const LSTATUS classStatus = DeleteTree(classes, ClassKey(server));
+  return status == ERROR_SUCCESS ? classStatus : status;
 }
 
 HRESULT RegisterTypeLibrary(const std::wstring& dllPath) {
@@ -129,9 +174,12 @@ HRESULT RegisterServer() noexcept {
     if (dllPath.empty()) return HRESULT_FROM_WIN32(GetLastError());
     UniqueHkey classes;
     LSTATUS status = CreateUserClasses(classes);
-    for (const KeyEntry& entry : ServerKeys(dllPath)) {
-      if (status == ERROR_SUCCESS) status = WriteKey(classes.get(), entry);
+    for (const ServerClass* server : kClasses) {
+      for (const KeyEntry& entry : ServerKeys(*server, dllPath)) {
+        if (status == ERROR_SUCCESS) status = WriteKey(classes.get(), entry);
+      }
     }
+    if (status == ERROR_SUCCESS) status = WriteAddinEntry();
     HRESULT hr = HRESULT_FROM_WIN32(status);
     if (SUCCEEDED(hr) && FAILED(RegisterTypeLibrary(dllPath))) hr = SELFREG_E_TYPELIB;
     // Half a registration would leave a class that cannot be created.
@@ -140,15 +188,19 @@ HRESULT RegisterServer() noexcept {
   });
 }
 
+// The user's settings beside the add-in's entry stay.
 HRESULT UnregisterServer() noexcept {
   return ComEntry(IID_NULL, [] {
     UniqueHkey classes;
     LSTATUS status = RegOpenKeyExW(HKEY_CURRENT_USER, kUserClasses, 0,
                                    KEY_READ | KEY_SET_VALUE | DELETE, classes.put());
     if (status != ERROR_SUCCESS) return HRESULT_FROM_WIN32(status);
-    if (!ProgIdNamesOtherClass(classes.get())) status = DeleteTree(classes.get(), kProgId);
-    const LSTATUS classStatus = DeleteTree(classes.get(), ClassKey());
-    if (status == ERROR_SUCCESS) status = classStatus;
+    for (const ServerClass* server : kClasses) {
+      const LSTATUS classStatus = DeleteClass(classes.get(), *server);
+      if (status == ERROR_SUCCESS) status = classStatus;
+    }
+    const LSTATUS addinStatus = DeleteTree(HKEY_CURRENT_USER, AddinKey());
+    if (status == ERROR_SUCCESS) status = addinStatus;
     // Fails harmlessly when the library was not registered.
     UnRegisterTypeLibForUser(LIBID_Voxtrel, kTypeLibraryMajor, kTypeLibraryMinor, LANG_NEUTRAL,
                              kSysKind);
