@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "audio/audio.h"
+#include "audio/mod_utils.h"
 #include "host/mod_trace_write.h"
 #include "host/registry.h"
 #include "win32/platform/win32_platform.h"
@@ -103,7 +104,7 @@ TEST_F(RecordingSession, RecordStopAndPlayBackAVoiceMessage) {
 
   // How much of the 2.5 s the capture device delivered is the machine's: a figure only.
   std::printf("MP3 of a 2.5 s recording: %zu bytes\n", ReadFile(audio.fileName()).size());
-  EXPECT_EQ(ReadFile(folder_ + "\\Temp.wav"), "");
+  EXPECT_FALSE(modUtils::FileExists(audio.workingFile(Audio::kTempWav)));
   EXPECT_FALSE(audio.form().Loaded());
 
   int finished = 0;
