@@ -8,7 +8,7 @@
 #                                             e.g. by scripts/register-dll-under-wine.sh)
 set -euo pipefail
 repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-build=${1:-$repo/build/windows}
+build=$(cd "${1:-$repo/build/windows}" && pwd)
 sim=$build/bin/outlook-sim.exe
 [[ -f $sim ]] || { echo "no $sim: build the windows preset first" >&2; exit 2; }
 runs=5
@@ -33,7 +33,7 @@ eval "$("$repo/scripts/wine-harness.sh" shell)"
 # The add-in's milliseconds for: OnConnection, everything delivered during the open, and
 # during the selection change.
 measure() {
-  (cd "$work" && wine "$sim" bench.session --timings) 2>&1 >/dev/null | tr -d '\r' |
+  (cd "$work" && wine "$sim" bench.session --timings 2>&1 >/dev/null) | tr -d '\r' |
     awk '/^timing wait / { block++; next }
          /^timing OnConnection / { connect += $(NF-1) }
          /^timing / && block == 1 { select_ms += $(NF-1) }

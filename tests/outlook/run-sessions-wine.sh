@@ -3,9 +3,10 @@
 # registered voxtrel.dll, and compares all it prints with the native expected file; the trace
 # log's path and the date of its first line are the only parts that may differ. The sessions
 # are played from a copy, so that what they save stays out of the source tree.
-#   run-sessions-wine.sh OUTLOOK-SIM.EXE SESSIONS_FOLDER
+#   run-sessions-wine.sh OUTLOOK-SIM.EXE SESSIONS_FOLDER [OPTION...]   (e.g. --invoke)
 set -uo pipefail
 sim=$1 sessions=$2
+shift 2
 repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -22,7 +23,7 @@ played=0 failed=0
 for session in "$work"/*.session; do
   name=$(basename "$session" .session)
   actual=$work/$name.actual
-  (cd "$work" && wine "$sim" "$name.session" --trace) >"$actual" 2>&1
+  (cd "$work" && wine "$sim" "$name.session" --trace "$@") >"$actual" 2>&1
   status=$?
   ((status == 0)) || echo "exit $status" >>"$actual"
   played=$((played + 1))
@@ -33,5 +34,5 @@ for session in "$work"/*.session; do
     failed=$((failed + 1))
   fi
 done
-echo "$played sessions played under Wine, $failed differ from the native run"
+echo "$played sessions played under Wine ${*:-}, $failed differ from the native run"
 ((played > 0 && failed == 0))
