@@ -324,18 +324,64 @@ TEST(ComTypeLibrary, PublishesTheRecorderAsDocumented) {
   EXPECT_EQ(win32::testing::DescribeTypeLibrary(AddinFile("voxtrel.dll")), expected);
 }
 
+constexpr char kAddins[] = "Software\\Microsoft\\Office\\Outlook\\Addins";
+constexpr char kSettings[] = "Software\\Microsoft\\Office\\Outlook\\Addins\\Voxtrel.MailWindow";
+constexpr char kConnectClsid[] = "{52DE24F7-78C8-4EFD-B326-6BE50CDB2FCB}";
+
+// A user's setting held while it lives, then put back as it was.
+class ScopedUserSetting {
+ public:
+  ScopedUserSetting(const char* name, const char* value)
+      : name_(name), old_(win32::testing::SetUserString(kSettings, name, value)) {}
+  ~ScopedUserSetting() { win32::testing::SetUserString(kSettings, name_, old_); }
+  ScopedUserSetting(const ScopedUserSetting&) = delete;
+  ScopedUserSetting& operator=(const ScopedUserSetting&) = delete;
+
+ private:
+  std::string name_;
+  std::optional<std::string> old_;
+};
+
+// The user's classes and Outlook's add-in entries.
+std::set<std::string> SnapshotRegistration() {
+  std::set<std::string> lines = win32::testing::SnapshotUserClasses();
+  lines.merge(win32::testing::SnapshotUserKey(kAddins));
+  return lines;
+}
+
+// The lines of a class registered by this DLL, below the user's classes.
+std::set<std::string> ClassLines(const std::string& clsid, const std::string& progId,
+                                 const std::string& name, const std::string& dll) {
+  const std::string classKey = "HKCU\\Software\\Classes\\CLSID\\" + clsid;
+  const std::string progIdKey = "HKCU\\Software\\Classes\\" + progId;
+  return {classKey,
+          classKey + "|=" + name,
+          classKey + "\\InprocServer32",
+          classKey + "\\InprocServer32|=" + dll,
+          classKey + "\\InprocServer32|ThreadingModel=Apartment",
+          classKey + "\\ProgID",
+          classKey + "\\ProgID|=" + progId,
+          progIdKey,
+          progIdKey + "|=" + name,
+          progIdKey + "\\CLSID",
+          progIdKey + "\\CLSID|=" + clsid};
+}
+
 // Leaves the server registered as it found it, so it may run in any order.
 TEST(ComRegistration, UnregisterRemovesEveryKeyItWroteAndNothingElse) {
   const std::string dll = AddinFile("voxtrel.dll");
   const auto ids = win32::testing::PublishedIds();
   const std::string classKey = "HKCU\\Software\\Classes\\CLSID\\" + ids.clsid;
-  const std::string progIdKey = "HKCU\\Software\\Classes\\Voxtrel.VoxtrelInst";
+  const std::string addinKey = "HKCU\\" + std::string(kAddins) + "\\Voxtrel.Connect";
+  const std::string settingsKey = "HKCU\\" + std::string(kSettings);
+  const ScopedUserSetting quality("AQ", "1");
+  const ScopedUserSetting tagLine("TagLine", "0");
 
-  const std::set<std::string> registered = win32::testing::SnapshotUserClasses();
+  const std::set<std::string> registered = SnapshotRegistration();
   ASSERT_TRUE(registered.count(classKey)) << "not registered before the test";
 
   ASSERT_EQ(win32::testing::RunRegsvr32(dll, true), 0);
-  const std::set<std::string> unregistered = win32::testing::SnapshotUserClasses();
+  const std::set<std::string> unregistered = SnapshotRegistration();
 
   std::vector<std::string> removed;
   for (const std::string& line : registered) {
@@ -344,21 +390,12 @@ TEST(ComRegistration, UnregisterRemovesEveryKeyItWroteAndNothingElse) {
   for (const std::string& line : unregistered) {
     EXPECT_TRUE(registered.count(line)) << "unregistration wrote " << line;
   }
-  const std::set<std::string> expected = {classKey,
-                                          classKey + "|=VoxtrelInst",
-                                          classKey + "\\InprocServer32",
-                                          classKey + "\\InprocServer32|=" + dll,
-                                          classKey + "\\InprocServer32|ThreadingModel=Apartment",
-                                          classKey + "\\ProgID",
-                                          classKey + "\\ProgID|=Voxtrel.VoxtrelInst",
-                                          classKey + "\\TypeLib",
-                                          classKey + "\\TypeLib|=" + ids.libid,
-                                          classKey + "\\Version",
-                                          classKey + "\\Version|=1.0",
-                                          progIdKey,
-                                          progIdKey + "|=VoxtrelInst",
-                                          progIdKey + "\\CLSID",
-                                          progIdKey + "\\CLSID|=" + ids.clsid};
+  std::set<std::string> expected = ClassLines(ids.clsid, "Voxtrel.VoxtrelInst", "VoxtrelInst", dll);
+  expected.merge(ClassLines(kConnectClsid, "Voxtrel.Connect", "Connect", dll));
+  expected.merge(std::set<std::string>{
+      classKey + "\\TypeLib", classKey + "\\TypeLib|=" + ids.libid, classKey + "\\Version",
+      classKey + "\\Version|=1.0", addinKey, addinKey + "|FriendlyName=Voxtrel",
+      addinKey + "|Description=MP3 Voice Email Add-in", addinKey + "|LoadBehavior=dword 3"});
   // Windows' RegisterTypeLibForUser adds its TypeLib and Interface keys below HKCU too; Wine
   // writes them under HKLM.
   for (const std::string& line : removed) {
@@ -369,9 +406,12 @@ TEST(ComRegistration, UnregisterRemovesEveryKeyItWroteAndNothingElse) {
   for (const std::string& line : expected) {
     EXPECT_FALSE(unregistered.count(line)) << "left behind: " << line;
   }
+  for (const char* setting : {"|AQ=1", "|TagLine=0"}) {
+    EXPECT_TRUE(unregistered.count(settingsKey + setting)) << "removed the user's " << setting;
+  }
 
   ASSERT_EQ(win32::testing::RunRegsvr32(dll, false), 0);
-  EXPECT_EQ(win32::testing::SnapshotUserClasses(), registered);
+  EXPECT_EQ(SnapshotRegistration(), registered);
 }
 
 }  // namespace

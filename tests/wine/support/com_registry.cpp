@@ -22,6 +22,9 @@ std::string ValueLine(const std::wstring& path, const std::wstring& name, DWORD 
     while (!text.empty() && text.back() == L'\0') text.pop_back();
     return line + WideToUtf8(text);
   }
+  if (type == REG_DWORD && data.size() == sizeof(DWORD)) {
+    return line + "dword " + std::to_string(*reinterpret_cast<const DWORD*>(data.data()));
+  }
   return line + "type " + std::to_string(type) + ", " + std::to_string(data.size()) + " bytes";
 }
 
@@ -59,10 +62,40 @@ void SnapshotKey(HKEY parent, const std::wstring& path, const std::wstring& rela
 
 }  // namespace
 
-std::set<std::string> SnapshotUserClasses() {
+std::set<std::string> SnapshotUserKey(const std::string& path) {
   std::set<std::string> lines;
-  SnapshotKey(HKEY_CURRENT_USER, L"HKCU\\Software\\Classes", L"Software\\Classes", lines);
+  const std::wstring wide = Utf8ToWide(path);
+  SnapshotKey(HKEY_CURRENT_USER, L"HKCU\\" + wide, wide, lines);
   return lines;
+}
+
+std::set<std::string> SnapshotUserClasses() {
+  return SnapshotUserKey("Software\\Classes");
+}
+
+std::optional<std::string> SetUserString(const std::string& key, const std::string& name,
+                                         const std::optional<std::string>& data) {
+  UniqueHkey opened;
+  RegCreateKeyExW(HKEY_CURRENT_USER, Utf8ToWide(key).c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                  KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, opened.put(), nullptr);
+  const std::wstring wideName = Utf8ToWide(name);
+  std::optional<std::string> old;
+  std::wstring held(1024, L'\0');
+  DWORD size = static_cast<DWORD>(held.size() * sizeof(wchar_t));
+  if (RegGetValueW(opened.get(), nullptr, wideName.c_str(), RRF_RT_REG_SZ, nullptr, held.data(),
+                   &size) == ERROR_SUCCESS) {
+    held.resize(size / sizeof(wchar_t) - 1);
+    old = WideToUtf8(held);
+  }
+  if (data) {
+    const std::wstring wide = Utf8ToWide(*data);
+    RegSetValueExW(opened.get(), wideName.c_str(), 0, REG_SZ,
+                   reinterpret_cast<const BYTE*>(wide.c_str()),
+                   static_cast<DWORD>((wide.size() + 1) * sizeof(wchar_t)));
+  } else {
+    RegDeleteValueW(opened.get(), wideName.c_str());
+  }
+  return old;
 }
 
 int RunRegsvr32(const std::string& dllPath, bool unregister) {
