@@ -90,8 +90,8 @@ std::string ServerFolder(const CLSID& clsid) {
 
 class LoadedAddIn {
  public:
-  LoadedAddIn(std::string progId, ComPtr<IUnknown> object, bool throughInvoke)
-      : progId_(std::move(progId)), object_(std::move(object)), throughInvoke_(throughInvoke) {
+  LoadedAddIn(ComPtr<IUnknown> object, bool throughInvoke)
+      : object_(std::move(object)), throughInvoke_(throughInvoke) {
     if (throughInvoke_) {
       dispatch_ = object_.Query<IDispatch>();
     } else {
@@ -168,7 +168,6 @@ class LoadedAddIn {
     throw AddInError(hr, FailureText(hr, none));
   }
 
-  std::string progId_;
   ComPtr<IUnknown> object_;
   bool throughInvoke_;
   ComPtr<IDTExtensibility2> vtable_;
@@ -218,8 +217,7 @@ std::unique_ptr<AddIn> LoadAddIns(const Face& face, bool throughInvoke,
     if (SUCCEEDED(hr)) {
       hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, object.put_void());
     }
-    auto addIn =
-        SUCCEEDED(hr) ? std::make_unique<LoadedAddIn>(name, object, throughInvoke) : nullptr;
+    auto addIn = SUCCEEDED(hr) ? std::make_unique<LoadedAddIn>(object, throughInvoke) : nullptr;
     if (!addIn || !addIn->usable()) {
       char code[16];
       std::snprintf(code, sizeof code, "0x%08lX", static_cast<unsigned long>(hr));
