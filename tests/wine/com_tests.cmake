@@ -48,3 +48,8 @@ voxtrel_add_gtest(com_unload_test
   LIBRARIES voxtrel_com_ids ole32 user32
   PROPERTIES RESOURCE_LOCK addin_folder)
 add_dependencies(com_unload_test voxtrel)
+
+# The Outlook adapters against a host object of the test's own: what the sessions do not show.
+voxtrel_add_gtest(outlook_adapters_test
+  SOURCES wine/outlook_adapters_test.cpp
+  LIBRARIES voxtrel_win32_outlook)
