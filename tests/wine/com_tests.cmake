@@ -53,3 +53,10 @@ add_dependencies(com_unload_test voxtrel)
 voxtrel_add_gtest(outlook_adapters_test
   SOURCES wine/outlook_adapters_test.cpp
   LIBRARIES voxtrel_win32_outlook)
+
+# Voxtrel.Connect through IDispatch with odd argument types; its log is the add-in's.
+voxtrel_add_gtest(com_connect_test
+  SOURCES wine/com_connect_test.cpp
+  LIBRARIES voxtrel_com_client
+  PROPERTIES FIXTURES_REQUIRED voxtrel_com RESOURCE_LOCK addin_folder)
+add_dependencies(com_connect_test voxtrel)
