@@ -4,8 +4,10 @@
 
 #include <oaidl.h>
 
-// The COM add-in connection interface as Outlook calls it (AddInDesignerObjects 1.0); declared
-// here because no system header carries it.
+#include "win32/com/dt_extensibility2.h"
+
+// What a host needs besides the interface (declared once, beside the add-in that implements it):
+// its IID, the connect and disconnect modes Outlook passes, and the dispatch ids.
 namespace voxtrel::olsim::win32 {
 
 // {B65AD801-ABAF-11D0-BB8B-00A0C90F2744}
@@ -25,16 +27,6 @@ enum DTExtensibility2Dispid : DISPID {
   kOnBeginShutdown,
 };
 
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
-struct IDTExtensibility2 : public IDispatch {
-  virtual HRESULT STDMETHODCALLTYPE OnConnection(IDispatch* Application, int ConnectMode,
-                                                 IDispatch* AddInInst, SAFEARRAY** custom) = 0;
-  virtual HRESULT STDMETHODCALLTYPE OnDisconnection(int RemoveMode, SAFEARRAY** custom) = 0;
-  virtual HRESULT STDMETHODCALLTYPE OnAddInsUpdate(SAFEARRAY** custom) = 0;
-  virtual HRESULT STDMETHODCALLTYPE OnStartupComplete(SAFEARRAY** custom) = 0;
-  virtual HRESULT STDMETHODCALLTYPE OnBeginShutdown(SAFEARRAY** custom) = 0;
-};
-#pragma GCC diagnostic pop
+using IDTExtensibility2 = voxtrel::win32::com::IDTExtensibility2;
 
 }  // namespace voxtrel::olsim::win32
