@@ -32,24 +32,26 @@ keys=(
 eval "$("$repo/scripts/wine-harness.sh" shell)"
 windows_dll=$(winepath -w "$dll" 2>/dev/null)
 
-exists() { wine reg query "$1" >/dev/null 2>&1; }
+# Wine's output goes nowhere near CTest's pipe, which a process Wine starts could hold open.
+exists() { wine reg query "$1" </dev/null >/dev/null 2>&1; }
 
 if ((unregister)); then
-  wine regsvr32 /s /u "$windows_dll" || { echo "regsvr32 /u $windows_dll failed" >&2; exit 1; }
+  wine regsvr32 /s /u "$windows_dll" </dev/null >/dev/null 2>&1 ||
+    { echo "regsvr32 /u $windows_dll failed" >&2; exit 1; }
   for key in "${keys[@]}"; do
     if exists "HKLM\\Software\\Classes\\$key"; then
-      wine reg delete "HKLM\\Software\\Classes\\$key" /f >/dev/null
+      wine reg delete "HKLM\\Software\\Classes\\$key" /f </dev/null >/dev/null 2>&1
     fi
   done
   exit 0
 fi
 
-wine regsvr32 /s "$windows_dll" || { echo "regsvr32 $windows_dll failed" >&2; exit 1; }
+wine regsvr32 /s "$windows_dll" </dev/null >/dev/null 2>&1 || { echo "regsvr32 $windows_dll failed" >&2; exit 1; }
 copied=0
 for key in "${keys[@]}"; do
   # Wine's RegisterTypeLibForUser writes the type library under HKLM already.
   if exists "HKCU\\Software\\Classes\\$key"; then
-    wine reg copy "HKCU\\Software\\Classes\\$key" "HKLM\\Software\\Classes\\$key" /s /f >/dev/null
+    wine reg copy "HKCU\\Software\\Classes\\$key" "HKLM\\Software\\Classes\\$key" /s /f </dev/null >/dev/null 2>&1
     copied=$((copied + 1))
   fi
 done

@@ -278,14 +278,19 @@ status() {
 
 exec_program() {
   wine_env
-  local out rc=0 listing=0
+  local out err rc=0 listing=0
   out=$(mktemp)
+  err=$(mktemp)
   for arg in "$@"; do [[ $arg == --gtest_list_tests ]] && listing=1; done
-  wine "$@" >"$out" || rc=$?
+  # Files, not the caller's pipes: a process Wine starts on the way (a child of the program, a
+  # service of the session) may outlive the program, and CTest would wait for it to let go of
+  # its pipe until the test times out.
+  wine "$@" </dev/null >"$out" 2>"$err" || rc=$?
   tr -d '\r' <"$out"
+  tr -d '\r' <"$err" >&2
   local last
   last=$(tr -d '\r' <"$out" | grep -v '^$' | tail -n 1 || true)
-  rm -f "$out"
+  rm -f "$out" "$err"
   if ((listing)); then return "$rc"; fi
   if [[ $last != "$marker "* ]]; then
     echo "wine-harness: $(basename "$1") ended without its final line (exit code $rc): crashed?" >&2

@@ -23,7 +23,7 @@ played=0 failed=0
 for session in "$work"/*.session; do
   name=$(basename "$session" .session)
   actual=$work/$name.actual
-  (cd "$work" && wine "$sim" "$name.session" --trace "$@") >"$actual" 2>&1
+  (cd "$work" && wine "$sim" "$name.session" --trace "$@") </dev/null >"$actual" 2>&1
   status=$?
   ((status == 0)) || echo "exit $status" >>"$actual"
   played=$((played + 1))

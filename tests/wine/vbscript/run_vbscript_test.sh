@@ -15,8 +15,11 @@ results=$(mktemp --suffix=.txt)
 trap 'rm -f "$results"' EXIT
 
 start=$SECONDS
+# Output to a file, not CTest's pipe, which a process Wine starts on the way could hold open.
 wine cscript //nologo "$(windows_path "$script")" "$(windows_path "$results")" \
-  "$(windows_path "$mp3")" || true
+  "$(windows_path "$mp3")" </dev/null >"$results.out" 2>&1 || true
+tr -d '\r' <"$results.out"
+rm -f "$results.out"
 tr -d '\r' <"$results"
 echo "($((SECONDS - start)) s)"
 last=$(tr -d '\r' <"$results" | grep -v '^$' | tail -n 1 || true)
