@@ -1,6 +1,7 @@
 #include "sim/outlook/dump.h"
 
 #include <cstdio>
+#include <ostream>
 #include <sstream>
 
 namespace voxtrel::olsim {
@@ -137,6 +138,21 @@ std::string Dump(const Model& model) {
   for (const Item& item : model.Items()) DumpItem(out, item);
   DumpClipboard(out, model);
   return out.str();
+}
+
+void PrintTraceLog(std::ostream& out, const std::string& path, const std::string& text) {
+  out << "trace " << path << '\n';
+  std::string line;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text.compare(i, 2, "\r\n") == 0) {
+      out << line << '\n';
+      line.clear();
+      ++i;
+    } else {
+      line += text[i] == '\r' ? std::string("\\r") : std::string(1, text[i]);
+    }
+  }
+  if (!line.empty()) out << line << '\n';
 }
 
 }  // namespace voxtrel::olsim

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <iosfwd>
 #include <string>
 
 #include "sim/outlook/model.h"
@@ -11,5 +12,9 @@ std::string Dump(const Model& model);
 
 // Text in double quotes, with backslash escapes for quotes, backslashes and control characters.
 std::string QuoteText(const std::string& text);
+
+// The add-in's trace log as --trace prints it: "trace PATH", then the log a line each, a carriage
+// return inside a line shown as \r.
+void PrintTraceLog(std::ostream& out, const std::string& path, const std::string& text);
 
 }  // namespace voxtrel::olsim

@@ -9,6 +9,7 @@
 #include "common/error.h"
 #include "host/connect.h"
 #include "host/mod_trace_write.h"
+#include "sim/outlook/dump.h"
 #include "sim/outlook/ports.h"
 #include "sim/outlook/session.h"
 #include "sim/platform/fake_platform.h"
@@ -64,19 +65,7 @@ void PrintTrace(sim::FakePlatform& platform, std::ostream& out) {
     out << "trace none\n";
     return;
   }
-  out << "trace " << path << '\n';
-  std::string text = platform.files.Contents(path);
-  std::string line;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text.compare(i, 2, "\r\n") == 0) {
-      out << line << '\n';
-      line.clear();
-      ++i;
-    } else {
-      line += text[i] == '\r' ? std::string("\\r") : std::string(1, text[i]);
-    }
-  }
-  if (!line.empty()) out << line << '\n';
+  PrintTraceLog(out, path, platform.files.Contents(path));
 }
 
 int Main(int argc, char** argv) {

@@ -18,6 +18,7 @@
 
 #include "common/error.h"
 #include "host/connect.h"
+#include "sim/outlook/dump.h"
 #include "sim/outlook/session.h"
 #include "sim/outlook/win32/addin_host.h"
 #include "sim/outlook/win32/sim_object.h"
@@ -116,18 +117,7 @@ void PrintTrace(const std::vector<std::string>& folders, const FILETIME& since, 
     if (!WrittenSince(path, since)) continue;
     std::ifstream file(std::filesystem::path(Utf8ToWide(path)), std::ios::binary);
     const std::string text{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-    out << "trace " << path << '\n';
-    std::string line;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-      if (text.compare(i, 2, "\r\n") == 0) {
-        out << line << '\n';
-        line.clear();
-        ++i;
-      } else {
-        line += text[i] == '\r' ? std::string("\\r") : std::string(1, text[i]);
-      }
-    }
-    if (!line.empty()) out << line << '\n';
+    PrintTraceLog(out, path, text);
     return;
   }
   out << "trace none\n";
