@@ -8,7 +8,7 @@
 namespace voxtrel {
 namespace {
 
-TEST(ClockContract, NowIsDateBlankTimeOnOneLineAndTheVersionPacksBuildMinorMajor) {
+TEST(ClockContract, NowIsDateBlankTimeTheVersionPacksBuildMinorMajorAndTheProcessIdStays) {
   const auto platform = contract::MakeContractPlatform();
   const std::string now = platform->services().clock.NowText();
   EXPECT_TRUE(std::regex_match(now, std::regex(R"([^ \r\n]*\d[^ \r\n]* [^\r\n]*\d[^\r\n]*)")))
@@ -19,10 +19,6 @@ TEST(ClockContract, NowIsDateBlankTimeOnOneLineAndTheVersionPacksBuildMinorMajor
   EXPECT_LE(version & 0xff, 10u);
   EXPECT_LE((version >> 8) & 0xff, 3u);  // minor
   EXPECT_GT(version >> 16, 0u);          // build
-}
-
-TEST(ClockContract, TheProcessIdIsNeverZeroAndStaysTheSame) {
-  const auto platform = contract::MakeContractPlatform();
   const std::uint32_t id = platform->services().system.ProcessId();
   EXPECT_NE(id, 0u);
   EXPECT_EQ(platform->services().system.ProcessId(), id);

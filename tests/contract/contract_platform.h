@@ -1,8 +1,8 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
-#include <string_view>
 
 #include "platform/platform.h"
 
@@ -28,5 +28,23 @@ class ContractPlatform {
 };
 
 std::unique_ptr<ContractPlatform> MakeContractPlatform();
+
+// Pumps until `done` holds; false when it did not within `patienceMs`.
+inline bool PumpUntil(platform::IEventLoop& loop, const std::function<bool()>& done,
+                      std::uint64_t patienceMs) {
+  const std::uint64_t start = loop.TickCount();
+  while (!done()) {
+    if (loop.TickCount() - start > patienceMs) return false;
+    loop.DoEvents();
+    loop.WaitForEvents(10);
+  }
+  return true;
+}
+
+inline void PumpFor(platform::IEventLoop& loop, std::uint64_t ms) {
+  const std::uint64_t start = loop.TickCount();
+  PumpUntil(
+      loop, [&] { return loop.TickCount() - start >= ms; }, ms + 1000);
+}
 
 }  // namespace voxtrel::contract

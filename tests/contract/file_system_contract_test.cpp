@@ -34,7 +34,7 @@ class FileSystemContract : public testing::Test {
   std::unique_ptr<contract::ContractPlatform> platform_;
 };
 
-TEST_F(FileSystemContract, TextIsCreatedAppendedMeasuredAndKilledAndFoldersAreFolders) {
+TEST_F(FileSystemContract, TextIsCreatedAppendedMeasuredAndKilledAndFoldersMadeAndRemovedOnce) {
   const std::string file = Path("Temp.txt");
   files().WriteText(file, "first\r\n", TextMode::kAppend);  // append creates a missing file
   files().WriteText(file, "second\r\n", TextMode::kAppend);
@@ -49,6 +49,19 @@ TEST_F(FileSystemContract, TextIsCreatedAppendedMeasuredAndKilledAndFoldersAreFo
   files().Kill(file);
   EXPECT_EQ(ErrorNumberOf([&] { files().GetAttr(file); }), errnum::kFileNotFound);
   EXPECT_NE(files().GetAttr(platform_->ScratchFolder()) & platform::kAttrDirectory, 0u);
+
+  // A folder is made once and removed only when empty.
+  const std::string folder = Path("Voxtrel 1-1");
+  files().MkDir(folder);
+  EXPECT_NE(files().GetAttr(folder) & platform::kAttrDirectory, 0u);
+  EXPECT_EQ(ErrorNumberOf([&] { files().MkDir(folder); }), errnum::kPathFileAccessError);
+  EXPECT_EQ(ErrorNumberOf([&] { files().MkDir(Path("gone") + "\\x"); }), errnum::kPathNotFound);
+  files().WriteText(folder + "\\Temp.wav", "x", TextMode::kCreate);
+  EXPECT_EQ(ErrorNumberOf([&] { files().RmDir(folder); }), errnum::kPathFileAccessError);
+  files().Kill(folder + "\\Temp.wav");
+  files().RmDir(folder);
+  EXPECT_EQ(ErrorNumberOf([&] { files().GetAttr(folder); }), errnum::kFileNotFound);
+  EXPECT_EQ(ErrorNumberOf([&] { files().RmDir(folder); }), errnum::kPathNotFound);
 }
 
 TEST_F(FileSystemContract, FailuresRaiseTheClassicFileErrors) {
@@ -64,20 +77,6 @@ TEST_F(FileSystemContract, FailuresRaiseTheClassicFileErrors) {
       errnum::kPathFileAccessError);
   EXPECT_EQ(ErrorNumberOf([&] { files().WriteText("", "x", TextMode::kAppend); }),
             errnum::kBadFileNameOrNumber);
-}
-
-TEST_F(FileSystemContract, AFolderIsMadeOnceAndRemovedOnlyWhenEmpty) {
-  const std::string folder = Path("Voxtrel 1-1");
-  files().MkDir(folder);
-  EXPECT_NE(files().GetAttr(folder) & platform::kAttrDirectory, 0u);
-  EXPECT_EQ(ErrorNumberOf([&] { files().MkDir(folder); }), errnum::kPathFileAccessError);
-  EXPECT_EQ(ErrorNumberOf([&] { files().MkDir(Path("gone") + "\\x"); }), errnum::kPathNotFound);
-  files().WriteText(folder + "\\Temp.wav", "x", TextMode::kCreate);
-  EXPECT_EQ(ErrorNumberOf([&] { files().RmDir(folder); }), errnum::kPathFileAccessError);
-  files().Kill(folder + "\\Temp.wav");
-  files().RmDir(folder);
-  EXPECT_EQ(ErrorNumberOf([&] { files().GetAttr(folder); }), errnum::kFileNotFound);
-  EXPECT_EQ(ErrorNumberOf([&] { files().RmDir(folder); }), errnum::kPathNotFound);
 }
 
 TEST_F(FileSystemContract, TraceLogHeaderAndLinesOnDisk) {

@@ -54,22 +54,18 @@ TEST_F(FormsContract, FormsStartHiddenAndShowHideAndPlaceSideBySide) {
   EXPECT_TRUE(scope->Visible());
 }
 
-TEST_F(FormsContract, ScaleHeightIsTheHeightInsideTheBorder) {
+// ScaleHeight is the height inside the border. Fractions, reversed corners and points far
+// outside the box are drawn or clipped, never refused, shown or hidden; unloading is safe
+// with a repaint pending, and loading again gives a fresh hidden form.
+TEST_F(FormsContract, ScaleHeightLeavesOutTheBorderAndDrawingAnywhereAndUnloadingAreSafe) {
   platform::FormDesign design = frmAudio::Design();
   design.pictures.push_back({"flat", {0, 0, 40, 30}, 0});
   design.pictures.push_back({"thin", {0, 0, 40, 30}, 1});
-  const auto form = forms().Load(design);
-  EXPECT_DOUBLE_EQ(form->Picture("scopeBox").ScaleHeight(), 82.0);
-  EXPECT_DOUBLE_EQ(form->Picture("flat").ScaleHeight(), 30.0);
-  EXPECT_DOUBLE_EQ(form->Picture("thin").ScaleHeight(), 28.0);
-}
-
-// Fractions, reversed corners and points far outside the box are drawn or clipped, never
-// refused, shown or hidden; unloading is safe with a repaint pending, and loading again gives
-// a fresh hidden form.
-TEST_F(FormsContract, DrawingAnywhereAndUnloadingWithAPaintPendingAreSafe) {
-  auto scope = forms().Load(frmAudio::Design());
+  auto scope = forms().Load(design);
+  EXPECT_DOUBLE_EQ(scope->Picture("flat").ScaleHeight(), 30.0);
+  EXPECT_DOUBLE_EQ(scope->Picture("thin").ScaleHeight(), 28.0);
   platform::IDrawingSurface& box = scope->Picture("scopeBox");
+  EXPECT_DOUBLE_EQ(box.ScaleHeight(), 82.0);
   DrawBars(box);
   scope->Show();
   DrawBars(box);

@@ -96,23 +96,7 @@ TEST_F(RegistryContract, KeysOpenCreateDeleteWithWindowsResultCodes) {
   EXPECT_FALSE(Registry::DeleteKey(kHkeyCurrentUser, base_ + "\\missing", "c"));
 }
 
-TEST_F(RegistryContract, AShortBufferGetsMoreDataAndAMissingValueNothing) {
-  const std::string path = Key("query");
-  PutRaw(path, "Text", platform::kRegSz, std::string("abc\0", 4));
-  RegKey key = 0;
-  ASSERT_EQ(port().OpenKey(kHkeyCurrentUser, path, &key), platform::kErrorSuccess);
-  std::uint32_t type = 0;
-  std::byte small[2] = {};
-  std::uint32_t size = sizeof(small);
-  EXPECT_EQ(port().QueryValue(key, "text", &type, small, &size), platform::kErrorMoreData);
-  EXPECT_EQ(size, 4u);
-  type = 0;
-  EXPECT_EQ(port().QueryValue(key, "Missing", &type, nullptr, &size), platform::kErrorFileNotFound);
-  EXPECT_EQ(type, 0u);
-  EXPECT_EQ(port().CloseKey(key), platform::kErrorSuccess);
-}
-
-TEST_F(RegistryContract, GetValueReadsTextNumbersAndNothingElse) {
+TEST_F(RegistryContract, GetValueReadsTextNumbersAndNothingElseAndAShortBufferGetsMoreData) {
   using classic::Variant;
   const std::string path = Key("values");
   const struct {
@@ -134,6 +118,19 @@ TEST_F(RegistryContract, GetValueReadsTextNumbersAndNothingElse) {
   }
   EXPECT_EQ(Registry::GetValue(kHkeyCurrentUser, path, "Missing"), Variant(""));
   EXPECT_EQ(Registry::GetValue(kHkeyCurrentUser, base_ + "\\nokey", "NoNul"), Variant(""));
+
+  // A short buffer gets more data and the size; a missing value nothing.
+  RegKey key = 0;
+  ASSERT_EQ(port().OpenKey(kHkeyCurrentUser, path, &key), platform::kErrorSuccess);
+  std::uint32_t type = 0;
+  std::byte small[2] = {};
+  std::uint32_t size = sizeof(small);
+  EXPECT_EQ(port().QueryValue(key, "embedded", &type, small, &size), platform::kErrorMoreData);
+  EXPECT_EQ(size, 6u);
+  type = 0;
+  EXPECT_EQ(port().QueryValue(key, "Missing", &type, nullptr, &size), platform::kErrorFileNotFound);
+  EXPECT_EQ(type, 0u);
+  EXPECT_EQ(port().CloseKey(key), platform::kErrorSuccess);
 }
 
 TEST_F(RegistryContract, SetValueStoresTrimmedTextWithOneNulAndCreatesTheKeyPath) {

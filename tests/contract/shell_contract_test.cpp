@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <functional>
 #include <iterator>
 #include <regex>
 #include <string>
@@ -42,18 +43,12 @@ void ExpectShortFormOf(const std::string& shortPath, const std::string& longPath
 }
 
 // Ends a program that a failed test left running.
-class ProcessGuard {
- public:
-  explicit ProcessGuard(platform::IProcess& process) : process_(process) {}
-  ~ProcessGuard() {
-    if (process_.ExitCode() == kStillActive) process_.Terminate(1);
-  }
-  ProcessGuard(const ProcessGuard&) = delete;
-  ProcessGuard& operator=(const ProcessGuard&) = delete;
-
- private:
-  platform::IProcess& process_;
-};
+auto Guard(platform::IProcess& process) {
+  const auto end = [](platform::IProcess* left) {
+    if (left->ExitCode() == kStillActive) left->Terminate(1);
+  };
+  return std::unique_ptr<platform::IProcess, decltype(end)>(&process, end);
+}
 
 class ShellContract : public testing::Test {
  protected:
@@ -79,9 +74,9 @@ class ShellContract : public testing::Test {
     return code;
   }
 
-  int ErrorNumberOf(const std::string& commandLine) {
+  int ErrorNumberOf(const std::function<void()>& start) {
     try {
-      shell().StartHidden(commandLine);
+      start();
     } catch (const Error& error) {
       EXPECT_EQ(error.description(), ClassicDescription(error.number()));
       return error.number();
@@ -102,7 +97,7 @@ TEST_F(ShellContract, AStartedProgramIsOpenedWaitedForAndGivesItsExitCode) {
     EXPECT_NE(id, 0u);
     const auto process = shell().OpenProcess(id);
     ASSERT_NE(process, nullptr) << "process " << id;
-    const ProcessGuard guard(*process);
+    const auto guard = Guard(*process);
     EXPECT_EQ(WaitForExit(*process), code);
     EXPECT_EQ(process->ExitCode(), code);  // and stays so
   }
@@ -111,7 +106,7 @@ TEST_F(ShellContract, AStartedProgramIsOpenedWaitedForAndGivesItsExitCode) {
 TEST_F(ShellContract, TerminateEndsALongRunningProgramWithTheGivenCode) {
   const auto process = shell().OpenProcess(shell().StartHidden(ExitWith(5, 120000)));
   ASSERT_NE(process, nullptr);
-  const ProcessGuard guard(*process);
+  const auto guard = Guard(*process);
   EXPECT_EQ(process->ExitCode(), kStillActive);
   process->WaitForExitOrEvent(0);  // a zero timeout only looks
   EXPECT_EQ(process->ExitCode(), kStillActive);
@@ -119,62 +114,41 @@ TEST_F(ShellContract, TerminateEndsALongRunningProgramWithTheGivenCode) {
   EXPECT_EQ(WaitForExit(*process), 9u);
 }
 
-TEST_F(ShellContract, AMissingProgramRaisesFileNotFoundAndAMissingProcessOpensAsNull) {
-  EXPECT_EQ(ErrorNumberOf("\"" + Path("missing.exe") + "\" 1 1"), errnum::kFileNotFound);
-  EXPECT_EQ(ErrorNumberOf(Path("missing.exe")), errnum::kFileNotFound);
-  EXPECT_EQ(shell().OpenProcess(0xFFFFFFF0u), nullptr);
-}
-
-TEST_F(ShellContract, AProgramStartedByNameGetsItsCommandLineAsItIs) {
+TEST_F(ShellContract, AProgramStartedByNameGetsItsCommandLineAsItIsAndAMissingOneRaises) {
   // The command line's first word names nothing: only the program given is started.
   const auto process = shell().OpenProcess(
       shell().StartProgram(platform_->ExitWithProgram(), "\"" + Path("not here.exe") + "\" 7 100"));
   ASSERT_NE(process, nullptr);
-  const ProcessGuard guard(*process);
+  const auto guard = Guard(*process);
   EXPECT_EQ(WaitForExit(*process), 7u);
-  try {
-    shell().StartProgram(Path("missing.exe"), "\"" + platform_->ExitWithProgram() + "\" 1 1");
-    ADD_FAILURE() << "a missing program started";
-  } catch (const Error& error) {
-    EXPECT_EQ(error.number(), errnum::kFileNotFound);
-  }
+  const std::string missing = Path("missing.exe");
+  EXPECT_EQ(ErrorNumberOf([&] { shell().StartProgram(missing, ExitWith(1, 1)); }),
+            errnum::kFileNotFound);
+  EXPECT_EQ(ErrorNumberOf([&] { shell().StartHidden("\"" + missing + "\" 1 1"); }),
+            errnum::kFileNotFound);
+  EXPECT_EQ(ErrorNumberOf([&] { shell().StartHidden(missing); }), errnum::kFileNotFound);
+  EXPECT_EQ(shell().OpenProcess(0xFFFFFFF0u), nullptr);
 }
 
-TEST_F(ShellContract, AShortPathHasNoBlanksAndAMissingPathHasNone) {
+// A file in a folder has the folder's short form as its prefix, however long its path.
+TEST_F(ShellContract, AShortPathHasNoBlanksEvenForALongPathAndAMissingPathHasNone) {
   const std::string folder = Path("Voice Mail Folder");
-  platform_->CreateFolder(folder);
-  const auto shortFolder = shell().ShortPath(folder);
-  ASSERT_TRUE(shortFolder.has_value());
-  ExpectShortFormOf(*shortFolder, folder);
-
-  // A file in the folder has the folder's short form as its prefix.
-  const std::string file = folder + "\\Message One.wav";
-  platform_->WriteFile(file, "RIFF");
-  const auto shortFile = shell().ShortPath(file);
-  ASSERT_TRUE(shortFile.has_value());
-  ExpectShortFormOf(*shortFile, file);
-  EXPECT_EQ(shortFile->rfind(*shortFolder + "\\", 0), 0u) << *shortFile;
-
+  std::string deep = folder;
+  while (deep.size() <= 164) deep += "\\Recorded Voice Messages Of The Day";
+  platform_->CreateFolder(deep);
+  for (const std::string& file : {folder + "\\Message One.wav", deep + "\\Voice Message 1.wav"}) {
+    platform_->WriteFile(file, "RIFF");
+    const std::string parent = file.substr(0, file.rfind('\\'));
+    const auto shortFolder = shell().ShortPath(parent);
+    const auto shortFile = shell().ShortPath(file);
+    ASSERT_TRUE(shortFolder && shortFile) << file;
+    ExpectShortFormOf(*shortFolder, parent);
+    ExpectShortFormOf(*shortFile, file);
+    EXPECT_TRUE(shortFile->starts_with(*shortFolder + "\\")) << *shortFile;
+  }
   EXPECT_EQ(shell().ShortPath(Path("no such folder") + "\\Message.wav"), std::nullopt);
   EXPECT_EQ(shell().ShortPath(Path("missing.wav")), std::nullopt);
   EXPECT_EQ(shell().ShortPath(""), std::nullopt);
-}
-
-TEST_F(ShellContract, AShortPathIsFoundForALongPath) {
-  std::string folder = platform_->ScratchFolder();
-  while (folder.size() <= 164) folder += "\\Recorded Voice Messages Of The Day";
-  platform_->CreateFolder(folder);
-  const std::string file = folder + "\\Voice Message Number 1.wav";
-  platform_->WriteFile(file, "RIFF");
-  ASSERT_GT(file.size(), 164u);
-
-  const auto shortFile = shell().ShortPath(file);
-  ASSERT_TRUE(shortFile.has_value()) << file;
-  ExpectShortFormOf(*shortFile, file);
-  EXPECT_LT(shortFile->size(), file.size());
-  const auto shortFolder = shell().ShortPath(folder);
-  ASSERT_TRUE(shortFolder.has_value());
-  EXPECT_EQ(shortFile->rfind(*shortFolder + "\\", 0), 0u) << *shortFile;
 }
 
 }  // namespace

@@ -13,24 +13,12 @@
 // WAV bytes for the audio tests, read and written outside the ports under test.
 namespace voxtrel::testing_wav {
 
-using WavFile = wav::Contents;
-
-inline std::optional<WavFile> ParseWav(std::string_view bytes) {
+inline std::optional<wav::Contents> ParseWav(std::string_view bytes) {
   return wav::Parse(wav::AsBytes(bytes));
 }
 
-inline bool SameFormat(const wav::Format& a, const wav::Format& b) {
-  return a == b;
-}
-
 inline platform::WaveFormat Pcm16Mono(std::uint32_t samplesPerSec) {
-  return {.formatTag = 1,
-          .channels = 1,
-          .samplesPerSec = samplesPerSec,
-          .avgBytesPerSec = samplesPerSec * 2,
-          .blockAlign = 2,
-          .bitsPerSample = 16,
-          .cbSize = 0};
+  return {1, 1, samplesPerSec, samplesPerSec * 2, 2, 16, 0};
 }
 
 // A 16-bit mono PCM file holding a 440 Hz tone of `milliseconds`.

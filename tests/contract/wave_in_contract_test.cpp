@@ -55,16 +55,8 @@ class WaveInContract : public testing::Test {
   platform::WaveInHandle handle_ = 0;
 };
 
-TEST_F(WaveInContract, TheSameHeaderIsFilledWholeCycleAfterCycle) {
-  ASSERT_EQ(port().Start(handle_), kMmsyserrNoError);
-  for (int cycle = 0; cycle < 8; ++cycle) {
-    SCOPED_TRACE(cycle);
-    QueueAndWait();
-  }
-}
-
 // Queued twice, a buffer would come back twice and its audio be saved twice.
-TEST_F(WaveInContract, AHeaderStillInTheQueueIsNotQueuedTwice) {
+TEST_F(WaveInContract, AHeaderIsNeverQueuedTwiceAndIsFilledWholeCycleAfterCycle) {
   ASSERT_EQ(port().AddBuffer(handle_, header_), kMmsyserrNoError);
   EXPECT_EQ(port().AddBuffer(handle_, header_), platform::kWaverrStillPlaying);
   EXPECT_EQ(port().UnprepareHeader(handle_, header_), platform::kWaverrStillPlaying);
@@ -72,7 +64,10 @@ TEST_F(WaveInContract, AHeaderStillInTheQueueIsNotQueuedTwice) {
   ASSERT_TRUE(port().WaitForBuffer(handle_, header_, kPatienceMs));
   EXPECT_EQ(header_.flags, kWhdrPrepared | kWhdrDone);
   // Returned once: queued again it is the only buffer in the device.
-  QueueAndWait();
+  for (int cycle = 0; cycle < 8; ++cycle) {
+    SCOPED_TRACE(cycle);
+    QueueAndWait();
+  }
 }
 
 TEST_F(WaveInContract, ResetReturnsTheQueuedBufferDoneStartedOrNot) {
