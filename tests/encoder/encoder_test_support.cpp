@@ -1,19 +1,11 @@
 #include "encoder/encoder_test_support.h"
 
-#include <gtest/gtest.h>
-
-#include <algorithm>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <stdexcept>
 
 #include "common/wav_format.h"
-
-#ifdef _WIN32
-#include <process.h>
-#else
-#include <unistd.h>
-#endif
 
 namespace voxtrel::test {
 
@@ -65,19 +57,10 @@ void WriteFile(const std::filesystem::path& path, std::string_view bytes) {
   if (!out) throw std::runtime_error("cannot write " + path.string());
 }
 
-TempDir::TempDir() {
-  const auto* test = testing::UnitTest::GetInstance()->current_test_info();
-  std::string name = std::string(test->test_suite_name()) + "-" + test->name();
-  std::replace(name.begin(), name.end(), '/', '-');
-#ifdef _WIN32
-  const int process = _getpid();
-#else
-  const int process = static_cast<int>(getpid());
-#endif
-  path_ = std::filesystem::temp_directory_path() /
-          ("voxtrel-encoder-" + std::to_string(process) + "-" + name);
-  // Nested TempDirs of one test (a capture inside a run) get their own folder.
-  for (int i = 2; std::filesystem::exists(path_); ++i) path_ += "-" + std::to_string(i);
+// A random name: test programs may run side by side.
+TempDir::TempDir()
+    : path_(std::filesystem::temp_directory_path() /
+            ("voxtrel-encoder-" + std::to_string(std::random_device{}()))) {
   std::filesystem::create_directories(path_);
 }
 
