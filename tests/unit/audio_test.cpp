@@ -64,7 +64,7 @@ TEST_F(AudioSession, WindowedRecordingFromFirstClickToTheMp3) {
                "Audio.Record: Make MP3 (SaveWaveFile)", "Audio.Record: FinishedRecording"}));
     // The control stops 500 ms after the click is handled (the capture wait may hold the click
     // back up to a buffer), so those 500 ms are in the file too.
-    EXPECT_NEAR(static_cast<double>(Mp3Length(App("Voxtrel.mp3"))), 3525, 30);
+    EXPECT_NEAR(Mp3Length(App("Voxtrel.mp3")), 3525, 30);
     // The encoder is named apart from its command line, which starts with its path quoted.
     EXPECT_EQ(fake_.shell.Started().back().rfind("\"C:\\PROGRA~1\\Voxtrel\\Wav2Mp3.exe\"  -s ", 0),
               0u);
@@ -98,7 +98,7 @@ TEST_F(AudioSession, StandaloneRecordingShowsNothingAndKeepsItsTitleUpToANul) {
              Shell(R"("Greeting for \"Bob\" \ team")"), "Audio.SaveWaveFile: Voxtrel.mp3 Exists",
              "Audio.Record: Make MP3 (SaveWaveFile)", "Audio.Record: FinishedRecording"}));
   EXPECT_EQ(encoder_.Calls().back().title, "Greeting for \"Bob\" \\ team");
-  EXPECT_NEAR(static_cast<double>(Mp3Length(App("Voxtrel.mp3"))), 2510, 20);
+  EXPECT_NEAR(Mp3Length(App("Voxtrel.mp3")), 2510, 20);
   EXPECT_EQ(State(Scope()), "unloaded at 0,0");
   EXPECT_EQ(fake_.forms.LoadedCount("Voxtrel"), 0u);
   EXPECT_EQ(fake_.waveIn.OpenStreams(), 0u);  // the capture stream ends with the recording
@@ -121,10 +121,9 @@ TEST_F(AudioSession, TwoObjectsRecordAtOnceInFoldersOfTheirOwnThoughTheAddInFold
     const std::uint64_t twoStops = fake_.events.Now() + 1000;
     fake_.events.AdvanceTo(twoStops);
     two.Record(true);
-    EXPECT_NEAR(static_cast<double>(Mp3Length(one.fileName())), 3500, 20);
+    EXPECT_NEAR(Mp3Length(one.fileName()), 3500, 20);
     EXPECT_EQ(two.fileName(), second + "\\Voxtrel.mp3");
-    EXPECT_NEAR(static_cast<double>(Mp3Length(two.fileName())),
-                static_cast<double>(twoStops + 500 - 1000), 20);
+    EXPECT_NEAR(Mp3Length(two.fileName()), static_cast<double>(twoStops + 500 - 1000), 20);
     fake_.files.PutFile(std::string(kWork) + "\\notes.txt", "not the recorder's");
   }
   // Each folder goes with its object, with nothing in it but what the recorder made there.
@@ -155,7 +154,7 @@ TEST_F(AudioSession, PauseAndResumeLeaveTheGapOutOfTheRecordingAndTheDisplay) {
   EXPECT_GT(Scope().pictures["scopeBox"].clears, clearsAtPause);
   // Recorded: from 0 until the pause command 50 ms after the click, and from the resume until
   // 500 ms after the stop click; each click may wait up to one capture buffer.
-  EXPECT_NEAR(static_cast<double>(Mp3Length(App("Voxtrel.mp3"))), 1175 + 1535, 60);
+  EXPECT_NEAR(Mp3Length(App("Voxtrel.mp3")), 1175 + 1535, 60);
 }
 
 TEST_F(AudioSession, EveryEndOfAPlaybackIsReportedOnce) {

@@ -60,9 +60,9 @@ class AudioFixture : public ::testing::Test {
   }
 
   // Milliseconds of audio in the MP3 the fake encoder wrote.
-  std::uint64_t Mp3Length(const std::string& path) {
+  double Mp3Length(const std::string& path) {
     const std::string& mp3 = fake_.files.Contents(path);
-    return std::stoull(mp3.substr(mp3.find("ms=") + 3));
+    return std::stod(mp3.substr(mp3.find("ms=") + 3));
   }
 
   std::string App(const std::string& name) { return fake_.AppFile(name); }

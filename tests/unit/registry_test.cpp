@@ -11,23 +11,17 @@ namespace {
 using classic::Variant;
 using platform::kHkeyCurrentUser;
 
-class SettingsStore : public testing::Test {
- protected:
-  sim::FakePlatform fake_;
-};
-
-TEST_F(SettingsStore, EveryOperationClosesTheKeysItOpened) {
+TEST(SettingsStore, EveryOperationClosesTheKeysItOpenedAndPortFailuresAreSwallowed) {
+  sim::FakePlatform fake;
   Registry::SetValue(kHkeyCurrentUser, Registry::kSettingsKey, "AQ", Variant("1"));
   Registry::GetValue(kHkeyCurrentUser, Registry::kSettingsKey, "AQ");
   Registry::GetValue(kHkeyCurrentUser, "Software\\Missing", "AQ");
   Registry::KeyExists(kHkeyCurrentUser, Registry::kSettingsKey);
   Registry::CreateKey(kHkeyCurrentUser, "Software\\Other\\Key");
   Registry::DeleteKey(kHkeyCurrentUser, "Software\\Other", "Key");
-  EXPECT_EQ(fake_.registry.OpenHandleCount(), 0u);
-}
+  EXPECT_EQ(fake.registry.OpenHandleCount(), 0u);
 
-TEST_F(SettingsStore, ReadsAndWritesNeedNoOpenLogOrRaiseErrors) {
-  // A handle that is not a key makes every port call fail; the store swallows that.
+  // A handle that is not a key makes every port call fail; the store needs no open log.
   constexpr platform::RegKey kNotAKey = 0x42;
   EXPECT_NO_THROW(Registry::SetValue(kNotAKey, "Software\\X", "AQ", Variant("1")));
   EXPECT_EQ(Registry::GetValue(kNotAKey, "Software\\X", "AQ"), Variant(""));

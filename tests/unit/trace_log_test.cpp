@@ -18,21 +18,21 @@ std::string Header(const std::string& path, const std::string& time = "12/5/2026
   return "TraceWrite " + path + ", " + time + "\r -------------\r\n";
 }
 
+int ErrorOf(const std::function<void()>& action) {
+  try {
+    action();
+  } catch (const Error& error) {
+    return error.number();
+  }
+  return 0;
+}
+
 class TraceLog : public testing::Test {
  protected:
-  int ErrorOf(const std::function<void()>& action) {
-    try {
-      action();
-    } catch (const Error& error) {
-      return error.number();
-    }
-    return 0;
-  }
-
   sim::FakePlatform fake_;
 };
 
-TEST_F(TraceLog, EachOpenStartsAfreshWithItsHeaderUnlessAskedToAppend) {
+TEST_F(TraceLog, EachOpenStartsAfreshWithItsHeaderUnlessAskedToAppendAndFileErrorsReachTheCaller) {
   TraceOpen(kLog);
   TraceWrite("first run");
   fake_.clock.Set("12/6/2026 9:00:00 AM");
@@ -48,9 +48,8 @@ TEST_F(TraceLog, EachOpenStartsAfreshWithItsHeaderUnlessAskedToAppend) {
   EXPECT_EQ(fake_.files.Contents(kLog), second + "\r\n" + Header(kLog, "12/6/2026 9:00:00 AM"));
   TraceOpen(kLog, true);
   EXPECT_EQ(fake_.files.Contents(kLog), Header(kLog, "12/6/2026 9:00:00 AM"));
-}
 
-TEST_F(TraceLog, FileErrorsReachTheCaller) {
+  // File errors reach the caller.
   EXPECT_EQ(ErrorOf([] { TraceOpen("C:\\Missing\\Debug.log"); }), errnum::kPathNotFound);
   // The path is taken even though the header could not be written; lines fail alike.
   EXPECT_EQ(modTraceWrite::CurrentTracePath(), "C:\\Missing\\Debug.log");

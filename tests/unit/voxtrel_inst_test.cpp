@@ -27,7 +27,19 @@ class ScriptableRecorder : public testing::Test {
   sim::FakeEncoder encoder_;
 };
 
-TEST_F(ScriptableRecorder, ASessionRecordsPlaysAndReportsTheEndOnce) {
+TEST_F(ScriptableRecorder, EndsWhenReleasedAndASessionRecordsPlaysAndReportsTheEndOnce) {
+  std::weak_ptr<VoxtrelInst> released;
+  {
+    auto recorder = VoxtrelInst::Create();
+    released = recorder;
+    recorder->recordMp3();  // from now on the audio object holds its owner
+    recorder->ClientReleased();
+  }
+  // Released by its client, the recorder and its audio end.
+  EXPECT_TRUE(released.expired());
+  EXPECT_EQ(fake_.waveIn.OpenStreams(), 0u);
+  EXPECT_EQ(fake_.multimedia.LiveControls(), 0u);
+
   fake_.files.PutFile("c:\\debug.log", "an old run");
   const auto recorder = VoxtrelInst::Create();
   const std::string& log = fake_.files.Contents("c:\\debug.log");
@@ -100,19 +112,6 @@ TEST_F(ScriptableRecorder, WithoutRightsToTheRootOfCTheLogMovesToTheTempFolder) 
   fake_.files.Kill(fallback);
   fake_.files.SetReadOnlyFolder(sim::FixedSystemInfo::kTempPath);
   EXPECT_EQ(ErrorOf([] { VoxtrelInst::Create(); }), "75 Voxtrel: Path/File access error");
-}
-
-TEST_F(ScriptableRecorder, ReleasedByItsClientTheRecorderAndItsAudioEnd) {
-  std::weak_ptr<VoxtrelInst> weak;
-  {
-    auto recorder = VoxtrelInst::Create();
-    weak = recorder;
-    recorder->recordMp3();  // from now on the audio object holds its owner
-    recorder->ClientReleased();
-  }
-  EXPECT_TRUE(weak.expired());
-  EXPECT_EQ(fake_.waveIn.OpenStreams(), 0u);
-  EXPECT_EQ(fake_.multimedia.LiveControls(), 0u);
 }
 
 }  // namespace
