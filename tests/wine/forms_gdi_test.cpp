@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cwchar>
 #include <tuple>
 #include <utility>
 #include <vector>
@@ -82,19 +81,13 @@ std::tuple<int, int, int, int> Frame(HWND window) {
   return {frame.left, frame.top, frame.right - frame.left, frame.bottom - frame.top};
 }
 
-BOOL CALLBACK MatchCaption(HWND window, LPARAM context) {
-  auto& [caption, found] = *reinterpret_cast<std::pair<const wchar_t*, HWND>*>(context);
-  wchar_t text[64] = {};
-  GetWindowTextW(window, text, 64);
-  if (std::wcscmp(text, caption) == 0) found = window;
-  return found == nullptr;
-}
-
 // The thread's window with this caption; null when it has none.
 HWND Find(const wchar_t* caption) {
-  std::pair<const wchar_t*, HWND> search{caption, nullptr};
-  EnumThreadWindows(GetCurrentThreadId(), &MatchCaption, reinterpret_cast<LPARAM>(&search));
-  return search.second;
+  HWND window = nullptr;
+  while ((window = FindWindowExW(nullptr, window, nullptr, caption)) != nullptr &&
+         GetWindowThreadProcessId(window, nullptr) != GetCurrentThreadId()) {
+  }
+  return window;
 }
 
 class FormsOnScreen : public testing::Test {

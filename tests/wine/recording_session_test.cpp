@@ -84,23 +84,20 @@ TEST_F(RecordingSession, RecordStopAndPlayBackAVoiceMessage) {
   clicks_.push_back(ClickAfter(2500, [&] { audio.Record(); }));
   ASSERT_TRUE(PumpUntil([&] { return audio.bFinishedRecording; }));
 
-  const std::vector<std::string> trace = Lines(ReadFile(log_));
+  std::vector<std::string> trace = Lines(ReadFile(log_));
   ASSERT_EQ(trace.size(), 12u) << ReadFile(log_);
-  EXPECT_EQ(trace[0].rfind("TraceWrite " + log_ + ", ", 0), 0u);
-  const std::vector<std::string> steps(trace.begin() + 1, trace.end());
+  EXPECT_TRUE(trace[0].starts_with("TraceWrite " + log_ + ", ")) << trace[0];
+  // The encoder's command line ends in the working folder's paths, which are the machine's.
   const std::string shell =
       "SHELL: " + folder_ + "\\Wav2Mp3.exe -s 11025 -m m -a --quiet --tt \"\" -p -o ";
-  EXPECT_EQ(steps[0], "Audio Created!");
-  EXPECT_EQ(steps[1], "Audio.Record: Init");
-  EXPECT_EQ(steps[2], "#");
-  EXPECT_EQ(steps[3], "Audio.Record: Init");
-  EXPECT_EQ(steps[4], "Audio.Record: Stopping");
-  EXPECT_EQ(steps[5], "Audio.Record: Saved Temp.Wav");
-  EXPECT_EQ(steps[6], "Audio.Record: Temp.Wav Exists");
-  EXPECT_EQ(steps[7].rfind(shell, 0), 0u) << steps[7];
-  EXPECT_EQ(steps[8], "Audio.SaveWaveFile: Voxtrel.mp3 Exists");
-  EXPECT_EQ(steps[9], "Audio.Record: Make MP3 (SaveWaveFile)");
-  EXPECT_EQ(steps[10], "Audio.Record: FinishedRecording");
+  EXPECT_TRUE(trace[8].starts_with(shell)) << trace[8];
+  trace[8] = "SHELL";
+  EXPECT_EQ(std::vector(trace.begin() + 1, trace.end()),
+            (std::vector<std::string>{
+                "Audio Created!", "Audio.Record: Init", "#", "Audio.Record: Init",
+                "Audio.Record: Stopping", "Audio.Record: Saved Temp.Wav",
+                "Audio.Record: Temp.Wav Exists", "SHELL", "Audio.SaveWaveFile: Voxtrel.mp3 Exists",
+                "Audio.Record: Make MP3 (SaveWaveFile)", "Audio.Record: FinishedRecording"}));
 
   // How much of the 2.5 s the capture device delivered is the machine's: a figure only.
   std::printf("MP3 of a 2.5 s recording: %zu bytes\n", ReadFile(audio.fileName()).size());
