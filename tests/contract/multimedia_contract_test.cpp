@@ -85,10 +85,10 @@ TEST_F(MultimediaContract, ARecordingGoesThroughItsModesAndSavesInTheElementsFor
   control_->Command("Save");
   EXPECT_EQ(control_->Mode(), platform::kMciModeStop);
 
-  const auto element = testing_wav::ParseWav(platform_->ReadFile(DeviceElement()));
+  const auto element = wav::Parse(wav::AsBytes(platform_->ReadFile(DeviceElement())));
   ASSERT_TRUE(element);
   const std::string bytes = platform_->ReadFile(saved);
-  const auto wav = testing_wav::ParseWav(bytes);
+  const auto wav = wav::Parse(wav::AsBytes(bytes));
   ASSERT_TRUE(wav) << "not a WAV file: " << bytes.size() << " bytes";
   EXPECT_EQ(wav->format, element->format);
   EXPECT_EQ(wav->riffSize, bytes.size() - 8);

@@ -111,9 +111,9 @@ class WineAudio : public testing::Test {
     control_->SetFileName(saved);
     control_->Command("Save");
     control_->Command("Close");
-    const auto element = testing_wav::ParseWav(platform_->ReadFile(AppFile("R.wav")));
+    const auto element = wav::Parse(wav::AsBytes(platform_->ReadFile(AppFile("R.wav"))));
     const std::string bytes = platform_->ReadFile(saved);
-    const auto wav = testing_wav::ParseWav(bytes);
+    const auto wav = wav::Parse(wav::AsBytes(bytes));
     if (!element || !wav) {
       ADD_FAILURE() << "not a WAV file: " << saved;
       return {};
@@ -202,12 +202,11 @@ TEST_F(WineAudio, RecordsTheFedSpeechThroughABlockedThreadAPauseAndAStop) {
   std::printf(
       "%zu buffers came back (%td with audio, the rest empty at the stop): saved %.0f ms, dropped "
       "%.0f ms while paused; "
-      "%.0f ms in the first %llu ms (real-time ratio %.2f), RMS %.4f of full scale\n",
+      "%.0f ms in the first %llu ms (real-time ratio %.2f)\n",
       entries.size(),
       std::ranges::count_if(entries, [](const auto& entry) { return !entry.bytes.empty(); }),
       Milliseconds(data.size()), Milliseconds(dropped), firstMs,
-      static_cast<unsigned long long>(untilPause), firstMs / static_cast<double>(untilPause),
-      testing_wav::Rms16(data));
+      static_cast<unsigned long long>(untilPause), firstMs / static_cast<double>(untilPause));
 }
 
 // WAV playback ends as the contract tests show; MP3 plays through MCI's mpegvideo.

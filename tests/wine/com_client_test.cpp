@@ -379,34 +379,9 @@ TEST(ComCreation, FailsWithTheFileErrorWhenNoTraceLogCanBeMade) {
   fs::remove(log, ignored);
 }
 
-// "  recordMp3 0x60030001 func slot 3 (26->8 flags 0x00000033 = Voxtrel Voice Message)"
-std::string MemberLine(ITypeInfo& info, const FUNCDESC& function) {
-  UniqueBstr name;
-  info.GetDocumentation(function.memid, name.put(), nullptr, nullptr, nullptr);
-  const char* kind = function.invkind == INVOKE_FUNC          ? "func"
-                     : function.invkind == INVOKE_PROPERTYGET ? "get"
-                                                              : "put";
-  std::string line = "  " + name.ToUtf8() + " " + Hex(function.memid) + " " + kind;
-  // Slots counted after IUnknown's three methods and IDispatch's four.
-  if (function.funckind != FUNC_DISPATCH) {
-    line += " slot " + std::to_string(function.oVft / static_cast<int>(sizeof(void*)) - 6);
-  }
-  for (const ELEMDESC& parameter :
-       std::span(function.lprgelemdescParam, static_cast<std::size_t>(function.cParams))) {
-    const PARAMDESC& description = parameter.paramdesc;
-    line += " (" + std::to_string(parameter.tdesc.vt);
-    if (parameter.tdesc.vt == VT_PTR) line += "->" + std::to_string(parameter.tdesc.lptdesc->vt);
-    line += " flags " + Hex(description.wParamFlags);
-    if ((description.wParamFlags & PARAMFLAG_FHASDEFAULT) != 0 &&
-        V_VT(&description.pparamdescex->varDefaultValue) == VT_BSTR) {
-      line += " = " + UniqueBstr::ToUtf8(V_BSTR(&description.pparamdescex->varDefaultValue));
-    }
-    line += ")";
-  }
-  return line;
-}
-
-// "_VoxtrelInst kind 4 {...} flags 0x000010D0", then its members or the types it implements.
+// "_VoxtrelInst kind 4 {...} flags 0x000010D0", then a line for each member, as
+// "  recordMp3 0x60030001 func slot 3 (26->8 flags 0x00000033 = Voxtrel Voice Message)", or
+// for each type it implements.
 void DescribeType(ITypeInfo& info, std::vector<std::string>& lines) {
   TYPEATTR* type = nullptr;
   ASSERT_EQ(info.GetTypeAttr(&type), S_OK);
@@ -415,18 +390,38 @@ void DescribeType(ITypeInfo& info, std::vector<std::string>& lines) {
   lines.push_back(name.ToUtf8() + " kind " + std::to_string(type->typekind) + " " +
                   GuidText(type->guid) + " flags " + Hex(type->wTypeFlags));
   // A dual interface's dispatch half lists IDispatch's methods too: its vtable half follows.
+  const bool dual = type->typekind == TKIND_DISPATCH && (type->wTypeFlags & TYPEFLAG_FDUAL) != 0;
   HREFTYPE reference = 0;
   ComPtr<ITypeInfo> other;
-  if (type->typekind == TKIND_DISPATCH && (type->wTypeFlags & TYPEFLAG_FDUAL) != 0) {
-    info.GetRefTypeOfImplType(static_cast<UINT>(-1), &reference);
-    info.GetRefTypeInfo(reference, other.put());
+  if (dual && info.GetRefTypeOfImplType(static_cast<UINT>(-1), &reference) == S_OK &&
+      info.GetRefTypeInfo(reference, other.put()) == S_OK) {
     DescribeType(*other.get(), lines);
-    return info.ReleaseTypeAttr(type);
   }
-  for (UINT index = 0; index < type->cFuncs; ++index) {
+  for (UINT index = 0; !dual && index < type->cFuncs; ++index) {
     FUNCDESC* function = nullptr;
     info.GetFuncDesc(index, &function);
-    lines.push_back(MemberLine(info, *function));
+    info.GetDocumentation(function->memid, name.put(), nullptr, nullptr, nullptr);
+    std::string line = "  " + name.ToUtf8() + " " + Hex(function->memid) + " " +
+                       (function->invkind == INVOKE_FUNC          ? "func"
+                        : function->invkind == INVOKE_PROPERTYGET ? "get"
+                                                                  : "put");
+    // Slots counted after IUnknown's three methods and IDispatch's four.
+    if (function->funckind != FUNC_DISPATCH) {
+      line += " slot " + std::to_string(function->oVft / static_cast<int>(sizeof(void*)) - 6);
+    }
+    for (const ELEMDESC& parameter :
+         std::span(function->lprgelemdescParam, static_cast<std::size_t>(function->cParams))) {
+      const PARAMDESC& description = parameter.paramdesc;
+      line += " (" + std::to_string(parameter.tdesc.vt);
+      if (parameter.tdesc.vt == VT_PTR) line += "->" + std::to_string(parameter.tdesc.lptdesc->vt);
+      line += " flags " + Hex(description.wParamFlags);
+      if ((description.wParamFlags & PARAMFLAG_FHASDEFAULT) != 0 &&
+          V_VT(&description.pparamdescex->varDefaultValue) == VT_BSTR) {
+        line += " = " + UniqueBstr::ToUtf8(V_BSTR(&description.pparamdescex->varDefaultValue));
+      }
+      line += ")";
+    }
+    lines.push_back(line);
     info.ReleaseFuncDesc(function);
   }
   for (UINT index = 0; type->typekind == TKIND_COCLASS && index < type->cImplTypes; ++index) {

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <ranges>
 #include <string>
 #include <vector>
 
@@ -23,17 +24,6 @@ constexpr std::uint64_t kPatienceMs = 120000;
 std::string ReadFile(const std::string& path) {
   std::ifstream file(path, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(file), {});
-}
-
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::size_t at = 0;
-  while (at < text.size()) {
-    const std::size_t end = text.find("\r\n", at);
-    lines.push_back(text.substr(at, end - at));
-    at = end + 2;
-  }
-  return lines;
 }
 
 class RecordingSession : public testing::Test {
@@ -84,8 +74,13 @@ TEST_F(RecordingSession, RecordStopAndPlayBackAVoiceMessage) {
   clicks_.push_back(ClickAfter(2500, [&] { audio.Record(); }));
   ASSERT_TRUE(PumpUntil([&] { return audio.bFinishedRecording; }));
 
-  std::vector<std::string> trace = Lines(ReadFile(log_));
-  ASSERT_EQ(trace.size(), 12u) << ReadFile(log_);
+  const std::string log = ReadFile(log_);
+  std::vector<std::string> trace;
+  for (const auto line : std::views::split(log, std::string_view("\r\n"))) {
+    trace.emplace_back(line.begin(), line.end());
+  }
+  trace.pop_back();  // after the last line's end
+  ASSERT_EQ(trace.size(), 12u) << log;
   EXPECT_TRUE(trace[0].starts_with("TraceWrite " + log_ + ", ")) << trace[0];
   // The encoder's command line ends in the working folder's paths, which are the machine's.
   const std::string shell =
