@@ -4,9 +4,9 @@
 #include <new>
 
 #include "common/error.h"
+#include "win32/base/text.h"
 #include "win32/com/com_ptr.h"
 #include "win32/com/unique_bstr.h"
-#include "win32/base/text.h"
 
 namespace voxtrel::win32::com {
 

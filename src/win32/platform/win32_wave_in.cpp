@@ -8,8 +8,8 @@
 #include <utility>
 #include <vector>
 
-#include "win32/base/unique_handle.h"
 #include "win32/audio/unique_wave_in.h"
+#include "win32/base/unique_handle.h"
 
 namespace voxtrel::win32 {
 namespace {
