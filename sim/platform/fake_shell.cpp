@@ -2,18 +2,11 @@
 
 #include <algorithm>
 
+#include "common/classic.h"
 #include "common/error.h"
 
 namespace voxtrel::sim {
 namespace {
-
-std::string Lower(std::string_view text) {
-  std::string lower(text);
-  std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) {
-    return static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-  });
-  return lower;
-}
 
 // Windows reads the command line as a C string.
 std::string_view UpToNul(std::string_view text) {
@@ -79,7 +72,7 @@ FakeShell::FakeShell(VirtualEventLoop& loop, MemoryFileSystem& files)
 FakeShell::~FakeShell() = default;
 
 void FakeShell::InstallProgram(std::string_view path, Program program) {
-  programs_[Lower(path)] = std::move(program);
+  programs_[classic::LCase(path)] = std::move(program);
 }
 
 std::uint32_t FakeShell::StartHidden(std::string_view commandLine) {
@@ -95,7 +88,7 @@ std::uint32_t FakeShell::Start(const std::string& program, std::string_view comm
   if (program.empty() || !files_.Exists(program)) throw Error(errnum::kFileNotFound);
   started_.emplace_back(commandLine);
   Run run;
-  if (const auto found = programs_.find(Lower(program)); found != programs_.end()) {
+  if (const auto found = programs_.find(classic::LCase(program)); found != programs_.end()) {
     run = found->second(std::string(commandLine));
   }
   auto state = std::make_shared<ProcessState>();
@@ -148,13 +141,14 @@ std::optional<std::string> FakeShell::ShortPath(std::string_view path) {
     const std::string longForm = trimmed.substr(0, slash);
     std::string candidate = start == 0 ? std::string(part) : ShortComponent(part);
     // Names that begin alike get "~2", "~3", ... in the order they are first seen.
-    for (char n = '2'; longForms_.count(Lower(result + candidate)) == 1 &&
-                       Lower(longForms_[Lower(result + candidate)]) != Lower(longForm);
+    for (char n = '2';
+         longForms_.count(classic::LCase(result + candidate)) == 1 &&
+         classic::LCase(longForms_[classic::LCase(result + candidate)]) != classic::LCase(longForm);
          ++n) {
       candidate[candidate.find('~') + 1] = n;
     }
     result += candidate;
-    longForms_[Lower(result)] = longForm;
+    longForms_[classic::LCase(result)] = longForm;
     if (slash == std::string::npos) break;
     result += '\\';
     start = slash + 1;
@@ -164,7 +158,7 @@ std::optional<std::string> FakeShell::ShortPath(std::string_view path) {
 }
 
 std::string FakeShell::LongPath(std::string_view path) const {
-  const std::string lower = Lower(path);
+  const std::string lower = classic::LCase(path);
   std::size_t bestLength = 0;
   const std::string* best = nullptr;
   for (const auto& [shortForm, longForm] : longForms_) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "common/classic.h"
 #include "common/error.h"
 
 namespace voxtrel::sim {
@@ -13,10 +14,7 @@ MemoryFileSystem::MemoryFileSystem() {
 
 std::string MemoryFileSystem::Normalize(std::string_view path) {
   std::string normalized;
-  for (const char c : path) {
-    const char lower = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-    normalized += (lower == '/') ? '\\' : lower;
-  }
+  for (const char c : classic::LCase(path)) normalized += (c == '/') ? '\\' : c;
   while (!normalized.empty() && normalized.back() == '\\') normalized.pop_back();
   return normalized;
 }

@@ -1,19 +1,8 @@
 #include "sim/platform/memory_registry.h"
 
-#include <algorithm>
+#include "common/classic.h"
 
 namespace voxtrel::sim {
-namespace {
-
-std::string LowerName(std::string_view name) {
-  std::string lower(name);
-  std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) {
-    return static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-  });
-  return lower;
-}
-
-}  // namespace
 
 MemoryRegistry::MemoryRegistry() {
   roots_[platform::kHkeyClassesRoot];
@@ -33,7 +22,7 @@ MemoryRegistry::Key* MemoryRegistry::Walk(Key* from, std::string_view path, bool
   Key* key = from;
   while (!path.empty()) {
     const auto slash = path.find('\\');
-    const std::string name = LowerName(path.substr(0, slash));
+    const std::string name = classic::LCase(path.substr(0, slash));
     path = slash == std::string_view::npos ? std::string_view() : path.substr(slash + 1);
     if (name.empty()) continue;
     auto& child = key->subKeys[name];
@@ -80,7 +69,7 @@ long MemoryRegistry::QueryValue(platform::RegKey key, std::string_view name, std
                                 std::byte* data, std::uint32_t* size) {
   Key* owner = Resolve(key);
   if (owner == nullptr) return platform::kErrorInvalidHandle;
-  const auto found = owner->values.find(LowerName(name));
+  const auto found = owner->values.find(classic::LCase(name));
   if (found == owner->values.end()) return platform::kErrorFileNotFound;
   const Value& value = found->second;
   if (type != nullptr) *type = value.type;
@@ -101,7 +90,7 @@ long MemoryRegistry::SetValue(platform::RegKey key, std::string_view name, std::
                               const std::byte* data, std::uint32_t size) {
   Key* owner = Resolve(key);
   if (owner == nullptr) return platform::kErrorInvalidHandle;
-  Value& value = owner->values[LowerName(name)];
+  Value& value = owner->values[classic::LCase(name)];
   value.type = type;
   value.data.assign(data, data + size);
   return platform::kErrorSuccess;
@@ -114,7 +103,7 @@ long MemoryRegistry::DeleteKey(platform::RegKey key, std::string_view subKey) {
   Key* parent =
       slash == std::string_view::npos ? owner : Walk(owner, subKey.substr(0, slash), false);
   const std::string leaf =
-      LowerName(slash == std::string_view::npos ? subKey : subKey.substr(slash + 1));
+      classic::LCase(slash == std::string_view::npos ? subKey : subKey.substr(slash + 1));
   if (parent == nullptr || leaf.empty()) return platform::kErrorFileNotFound;
   const auto child = parent->subKeys.find(leaf);
   if (child == parent->subKeys.end()) return platform::kErrorFileNotFound;
@@ -128,8 +117,8 @@ long MemoryRegistry::DeleteKey(platform::RegKey key, std::string_view subKey) {
 long MemoryRegistry::DeleteValue(platform::RegKey key, std::string_view name) {
   Key* owner = Resolve(key);
   if (owner == nullptr) return platform::kErrorInvalidHandle;
-  return owner->values.erase(LowerName(name)) == 1 ? platform::kErrorSuccess
-                                                   : platform::kErrorFileNotFound;
+  return owner->values.erase(classic::LCase(name)) == 1 ? platform::kErrorSuccess
+                                                        : platform::kErrorFileNotFound;
 }
 
 long MemoryRegistry::CloseKey(platform::RegKey key) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "common/classic.h"
 #include "common/error.h"
 #include "sim/platform/wav_bytes.h"
 
@@ -14,14 +15,6 @@ constexpr int kCannotPlay = 304;
 constexpr int kNoInputDevice = 328;
 constexpr int kNotOpen = 262;
 constexpr char kSource[] = "WaveMe";
-
-std::string Lower(std::string_view text) {
-  std::string lower(text);
-  std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) {
-    return static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-  });
-  return lower;
-}
 
 // A fake encoder's output names its length as "ms=<n>".
 std::uint64_t PlaybackLength(const std::string& bytes) {
@@ -59,7 +52,7 @@ class VirtualControl final : public platform::IMultimediaControl {
   }
 
   void Command(std::string_view command) override {
-    const std::string verb = Lower(command);
+    const std::string verb = classic::LCase(command);
     owner_.log_.push_back(LogLine(verb));
     if (verb == "open") return Open();
     if (verb == "record") return Record();
@@ -96,7 +89,7 @@ class VirtualControl final : public platform::IMultimediaControl {
                   "Cannot find the specified file. Make sure the path and filename are correct.");
     }
     const std::string bytes = owner_.files_.Contents(fileName_);
-    if (Lower(deviceType_) == "waveaudio") {
+    if (classic::LCase(deviceType_) == "waveaudio") {
       const auto wav = ReadWavInfo(bytes);
       if (!wav) throw Error(kCannotPlay, kSource, "The device element is not a WAV file.");
       format_ = wav->format;

@@ -84,6 +84,12 @@ std::string Trim(std::string_view text) {
   return std::string(text.substr(first, last - first + 1));
 }
 
+std::string LCase(std::string_view text) {
+  std::string lower(text);
+  for (char& c : lower) c = Lower(c);
+  return lower;
+}
+
 std::string CStr(const Variant& value) {
   if (const auto* text = std::get_if<std::string>(&value)) return *text;
   return std::to_string(std::get<std::int32_t>(value));

@@ -14,6 +14,9 @@ using Variant = std::variant<std::string, std::int32_t>;
 // Removes leading and trailing blanks (spaces only, as the classic Trim does).
 std::string Trim(std::string_view text);
 
+// ASCII letters in lower case, as Windows compares names of files, keys and commands.
+std::string LCase(std::string_view text);
+
 // Text form of a value; numbers in plain decimal.
 std::string CStr(const Variant& value);
 

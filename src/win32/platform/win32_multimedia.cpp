@@ -4,9 +4,9 @@
 
 #include <mmsystem.h>
 
-#include <algorithm>
 #include <string>
 
+#include "common/classic.h"
 #include "common/error.h"
 #include "win32/audio/mci_playback.h"
 #include "win32/audio/multimedia_errors.h"
@@ -15,14 +15,6 @@
 
 namespace voxtrel::win32 {
 namespace {
-
-std::string Lower(std::string_view text) {
-  std::string lower(text);
-  std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) {
-    return static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-  });
-  return lower;
-}
 
 [[noreturn]] void ThrowNotOpen() {
   throw Error(mcierr::kNotOpen, kMultimediaSource,
@@ -59,7 +51,7 @@ class Win32MultimediaControl final : public platform::IMultimediaControl {
   }
 
   void Command(std::string_view command) override {
-    const std::string verb = Lower(command);
+    const std::string verb = classic::LCase(command);
     if (verb == "open") return Open();
     if (verb == "record") return Record();
     if (verb == "play") return Play();
@@ -74,7 +66,7 @@ class Win32MultimediaControl final : public platform::IMultimediaControl {
  private:
   void Open() {
     Close();
-    if (Lower(deviceType_) == "waveaudio") {
+    if (classic::LCase(deviceType_) == "waveaudio") {
       recording_ = std::make_unique<WaveRecording>(fileName_);
     } else {
       playback_ = std::make_unique<MciPlayback>(fileName_, window_.get());
