@@ -1,7 +1,6 @@
 #include "host/connect.h"
 
 #include <cstdint>
-#include <new>
 #include <string>
 
 #include "common/error.h"
@@ -23,18 +22,6 @@ void OpenTraceLog() {
     modTraceWrite::TraceOpen(system.AppPath() + "\\" + Connect::kTraceName);
   } catch (const Error&) {
     modTraceWrite::TraceOpen(system.TempPath() + "\\" + Connect::kFallbackTraceName);
-  }
-}
-
-int CurrentErrorNumber() {
-  try {
-    throw;
-  } catch (const Error& error) {
-    return error.number();
-  } catch (const std::bad_alloc&) {
-    return 7;
-  } catch (...) {
-    return 0;
   }
 }
 

@@ -22,6 +22,18 @@ std::string CurrentErrorDescription() {
   }
 }
 
+int CurrentErrorNumber() {
+  try {
+    throw;
+  } catch (const Error& error) {
+    return error.number();
+  } catch (const std::bad_alloc&) {
+    return 7;
+  } catch (...) {
+    return 0;
+  }
+}
+
 void TraceErrorLine(std::string_view prefix, const std::string& description) {
   modTraceWrite::TraceWrite(std::string(prefix) + description);
 }

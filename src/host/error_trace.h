@@ -7,6 +7,8 @@ namespace voxtrel {
 
 // The description of the exception being handled, in the classic wording where there is one.
 std::string CurrentErrorDescription();
+// Its number: 7 (Out of memory) for a failed allocation, 0 for what carries none.
+int CurrentErrorNumber();
 
 // The error handler of a routine: runs `body`; an error in it becomes one trace line, the
 // routine's prefix followed by the error's description, and the routine returns normally.

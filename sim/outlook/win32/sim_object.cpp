@@ -26,28 +26,6 @@ namespace {
 // {00063034-0000-0000-C000-000000000046}
 constexpr IID kIidMailItem = {0x00063034, 0, 0, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
 
-// Outlook's numbers are HRESULTs already; Office's and the classic ones are runtime errors.
-HRESULT HResultOf(int number) {
-  if (number < 0 || number > 0xFFFF) return static_cast<HRESULT>(number);
-  return voxtrel::win32::com::AutomationHResult(number);
-}
-
-AutomationError CurrentError() noexcept {
-  try {
-    try {
-      throw;
-    } catch (const Error& error) {
-      return {HResultOf(error.number()), error.source(), error.description()};
-    } catch (const std::bad_alloc&) {
-      return {E_OUTOFMEMORY, {}, {}};
-    } catch (const std::exception& error) {
-      return {E_FAIL, "Microsoft Office Outlook", error.what()};
-    }
-  } catch (...) {
-  }
-  return {E_UNEXPECTED, {}, {}};
-}
-
 VARIANT ToVariant(Value value) {
   VARIANT result;
   VariantInit(&result);
@@ -445,7 +423,7 @@ void Connections::Deliver(DWORD cookie, const EventDef& event, EventArgs& args) 
 // Errors.
 
 HRESULT ReportCurrentError(EXCEPINFO* exception) noexcept {
-  const AutomationError error = CurrentError();
+  const AutomationError error = voxtrel::win32::com::CurrentAutomationError();
   const HRESULT hr = voxtrel::win32::com::ReportAutomationError(error, IID_IDispatch);
   if (exception == nullptr) return hr;
   *exception = EXCEPINFO{};

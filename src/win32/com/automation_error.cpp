@@ -11,7 +11,9 @@
 namespace voxtrel::win32::com {
 
 HRESULT AutomationHResult(int number) {
-  return MAKE_HRESULT(SEVERITY_ERROR, FACILITY_CONTROL, static_cast<unsigned>(number) & 0xFFFFu);
+  // A host's error that came in as an HRESULT goes out unchanged.
+  if (number < 0 || number > 0xFFFF) return static_cast<HRESULT>(number);
+  return MAKE_HRESULT(SEVERITY_ERROR, FACILITY_CONTROL, static_cast<unsigned>(number));
 }
 
 AutomationError CurrentAutomationError() noexcept {

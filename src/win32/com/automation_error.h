@@ -18,6 +18,7 @@ struct AutomationError {
   std::string description;  // UTF-8
 };
 
+// Numbers outside 0 to 65535 are HRESULTs already (a host's errors) and stay as they are.
 HRESULT AutomationHResult(int number);
 
 // What the exception being handled means to the client; call it inside a catch block only.
