@@ -1,21 +1,11 @@
 #include <gtest/gtest.h>
 
-#include <functional>
-
 #include "common/classic.h"
 #include "common/error.h"
+#include "unit/error_number.h"
 
 namespace voxtrel::classic {
 namespace {
-
-int ErrorOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const Error& error) {
-    return error.number();
-  }
-  return 0;
-}
 
 TEST(ClassicConversions, CIntRoundsHalvesToEvenAndChecksTheRange) {
   const std::pair<const char*, int> rounded[] = {

@@ -5,6 +5,7 @@
 #include "common/error.h"
 #include "host/mod_trace_write.h"
 #include "sim/platform/fake_platform.h"
+#include "unit/error_number.h"
 
 namespace voxtrel {
 namespace {
@@ -16,15 +17,6 @@ constexpr char kLog[] = "C:\\Program Files\\Voxtrel\\Debug.log";
 
 std::string Header(const std::string& path, const std::string& time = "12/5/2026 10:38:34 AM") {
   return "TraceWrite " + path + ", " + time + "\r -------------\r\n";
-}
-
-int ErrorOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const Error& error) {
-    return error.number();
-  }
-  return 0;
 }
 
 class TraceLog : public testing::Test {
