@@ -6,6 +6,8 @@
 #include "platform/platform.h"
 #include "sim/platform/fake_forms.h"
 #include "sim/platform/fake_shell.h"
+#include "sim/platform/memory_clipboard.h"
+#include "sim/platform/memory_drawing.h"
 #include "sim/platform/memory_file_system.h"
 #include "sim/platform/memory_registry.h"
 #include "sim/platform/virtual_event_loop.h"
@@ -62,13 +64,15 @@ class FakePlatform {
   VirtualWaveIn waveIn{events};
   FakeForms forms;
   FakeShell shell{events, files};
+  MemoryClipboard clipboard;
+  MemoryDrawing drawing;
 
   std::string AppFile(std::string_view name) const;
   const platform::Services& services() const { return services_; }
 
  private:
-  platform::Services services_{registry,   files,  clock, system, events,
-                               multimedia, waveIn, forms, shell};
+  platform::Services services_{registry, files,  clock, system,    events, multimedia,
+                               waveIn,   forms,  shell, clipboard, drawing};
   platform::ScopedServices scope_;
 };
 

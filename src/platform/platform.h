@@ -1,6 +1,8 @@
 #pragma once
 
+#include "platform/clipboard.h"
 #include "platform/clock.h"
+#include "platform/drawing.h"
 #include "platform/event_loop.h"
 #include "platform/file_system.h"
 #include "platform/forms.h"
@@ -24,6 +26,8 @@ struct Services {
   IWaveIn& waveIn;
   IForms& forms;
   IShell& shell;
+  IClipboard& clipboard;
+  IDrawing& drawing;
 };
 
 // The services installed for the calling thread; throws std::logic_error when none are.

@@ -1,6 +1,8 @@
 #include "win32/platform/win32_platform.h"
 
+#include "win32/platform/win32_clipboard.h"
 #include "win32/platform/win32_clock.h"
+#include "win32/platform/win32_drawing.h"
 #include "win32/platform/win32_event_loop.h"
 #include "win32/platform/win32_file_system.h"
 #include "win32/platform/win32_forms.h"
@@ -21,8 +23,10 @@ struct Win32Platform::Ports {
   Win32WaveIn waveIn;
   Win32Forms forms;
   Win32Shell shell;
-  platform::Services services{registry,   files,  clock, system, events,
-                              multimedia, waveIn, forms, shell};
+  Win32Clipboard clipboard;
+  Win32Drawing drawing;
+  platform::Services services{registry, files, clock, system,    events, multimedia,
+                              waveIn,   forms, shell, clipboard, drawing};
 };
 
 Win32Platform::Win32Platform()
