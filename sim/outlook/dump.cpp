@@ -86,14 +86,11 @@ void DumpItem(std::ostream& out, const Item& item) {
 }
 
 void DumpClipboard(std::ostream& out, const Model& model) {
+  const Model::ClipboardState clipboard = model.Clipboard();
   out << "clipboard formats";
-  const std::string* text = nullptr;
-  if (model.Clipboard().empty()) out << " none";
-  for (const auto& [format, bytes] : model.Clipboard()) {
-    out << ' ' << QuoteText(format);
-    if (format == "CF_TEXT") text = &bytes;
-  }
-  out << " text " << (text ? QuoteText(*text) : "none") << '\n';
+  if (clipboard.formats.empty()) out << " none";
+  for (const std::string& format : clipboard.formats) out << ' ' << QuoteText(format);
+  out << " text " << (clipboard.text ? QuoteText(*clipboard.text) : "none") << '\n';
 }
 
 }  // namespace

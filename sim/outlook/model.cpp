@@ -4,6 +4,8 @@
 #include <cstdio>
 
 #include "common/error.h"
+#include "platform/platform.h"
+#include "sim/outlook/faces.h"
 
 namespace voxtrel::olsim {
 namespace {
@@ -13,7 +15,41 @@ constexpr char kOffice[] = "Office";
 constexpr char kOurBar[] = "Vox Trel";
 constexpr char kFaceFormat[] = "Toolbar Button Face";
 constexpr char kMaskFormat[] = "Toolbar Button Mask";
-constexpr char kBitmapFormat[] = "CF_BITMAP";
+constexpr std::uint32_t kFirstRegisteredFormat = 0xC000;
+
+// Open for one reading or writing; an action cannot go on while another program holds it.
+class OpenClipboard {
+ public:
+  explicit OpenClipboard(platform::IClipboard& clipboard) : clipboard_(clipboard) {
+    if (!clipboard_.Open()) throw ActionRefused("another program holds the clipboard");
+  }
+  ~OpenClipboard() { clipboard_.Close(); }
+  OpenClipboard(const OpenClipboard&) = delete;
+  OpenClipboard& operator=(const OpenClipboard&) = delete;
+
+ private:
+  platform::IClipboard& clipboard_;
+};
+
+// Windows offers text in the other encodings and a DIB as a version 5 one by itself.
+bool IsMadeUpFormat(std::uint32_t format) {
+  constexpr std::uint32_t kOemText = 7, kLocale = 16, kDibV5 = 17;
+  return format == kOemText || format == platform::kCfUnicodeText || format == kLocale ||
+         format == kDibV5;
+}
+
+std::string FormatName(platform::IClipboard& clipboard, std::uint32_t format) {
+  static const std::map<std::uint32_t, std::string> standard = {
+      {platform::kCfText, "CF_TEXT"},
+      {platform::kCfBitmap, "CF_BITMAP"},
+      {platform::kCfDib, "CF_DIB"},
+      {platform::kCfPalette, "CF_PALETTE"},
+      {platform::kCfEnhMetafile, "CF_ENHMETAFILE"},
+      {platform::kCfHdrop, "CF_HDROP"}};
+  if (const auto found = standard.find(format); found != standard.end()) return found->second;
+  std::string name = clipboard.FormatName(format);
+  return name.empty() ? "format " + std::to_string(format) : name;
+}
 
 Error Disconnected() {
   return Error(-2147417848, kOutlook, "The object invoked has disconnected from its clients.");
@@ -47,15 +83,6 @@ std::string WithoutTags(const std::string& html) {
   return text;
 }
 
-// FNV-1a: a short identity that stays the same from run to run.
-std::string ShortHash(const std::string& bytes) {
-  std::uint32_t hash = 2166136261u;
-  for (const char c : bytes) hash = (hash ^ static_cast<unsigned char>(c)) * 16777619u;
-  char text[9];
-  std::snprintf(text, sizeof text, "%08x", hash);
-  return text;
-}
-
 std::int32_t TextWidth(const std::string& text) {
   return text.empty() ? 0 : static_cast<std::int32_t>(6 * text.size() + 8);
 }
@@ -73,7 +100,10 @@ std::string DescribeKind(FolderKind kind) {
   return names[static_cast<int>(kind)];
 }
 
-Model::Model(IModelFiles& files) : files_(files) {}
+Model::Model(IModelFiles& files) : Model(files, platform::Current().clipboard) {}
+
+Model::Model(IModelFiles& files, platform::IClipboard& clipboard)
+    : files_(files), clipboard_(clipboard) {}
 
 // Setting up.
 
@@ -290,7 +320,32 @@ void Model::SaveAttachmentAs(const std::string& item, std::int32_t index, const 
 }
 
 void Model::SetClipboardText(const std::string& text) {
-  clipboard_ = {{"CF_TEXT", text}};
+  OpenClipboard open(clipboard_);
+  clipboard_.Empty();
+  platform::Bytes bytes(text.begin(), text.end());
+  bytes.push_back(0);
+  if (!clipboard_.SetData(platform::kCfText, bytes)) {
+    throw ActionRefused("the clipboard refused the text");
+  }
+}
+
+Model::ClipboardState Model::Clipboard() const {
+  OpenClipboard open(clipboard_);
+  std::vector<std::uint32_t> formats = clipboard_.Formats();
+  std::erase_if(formats, IsMadeUpFormat);
+  std::ranges::sort(formats);
+  ClipboardState state;
+  std::vector<std::string> registered;
+  for (const std::uint32_t format : formats) {
+    const std::string name = FormatName(clipboard_, format);
+    (format >= kFirstRegisteredFormat ? registered : state.formats).push_back(name);
+  }
+  std::ranges::sort(registered);
+  state.formats.insert(state.formats.end(), registered.begin(), registered.end());
+  if (const auto text = clipboard_.GetData(platform::kCfText)) {
+    state.text = std::string(text->begin(), std::find(text->begin(), text->end(), std::uint8_t{0}));
+  }
+  return state;
 }
 
 // Windows and bars.
@@ -507,20 +562,28 @@ Id Model::AddControl(Id bar, ControlKind kind, const std::string& parameter) {
   return control.id;
 }
 
+// As Office does: the button formats when both are there, else the standard picture.
 void Model::PasteFace(Id control) {
   Control& button = ControlById(control);
-  const auto format = [&](const char* name) -> const std::string* {
-    for (const auto& [formatName, bytes] : clipboard_) {
-      if (formatName == name) return &bytes;
+  std::optional<platform::Bytes> picture, mask;
+  {
+    OpenClipboard open(clipboard_);
+    const std::uint32_t faceFormat = clipboard_.RegisterFormat(kFaceFormat);
+    const std::uint32_t maskFormat = clipboard_.RegisterFormat(kMaskFormat);
+    if (clipboard_.IsFormatAvailable(faceFormat) && clipboard_.IsFormatAvailable(maskFormat)) {
+      picture = clipboard_.GetData(faceFormat);
+      mask = clipboard_.GetData(maskFormat);
+    } else {
+      picture = clipboard_.GetData(platform::kCfDib);
+      if (!picture) picture = clipboard_.GetBitmap();
     }
-    return nullptr;
-  };
-  const std::string* face = format(kFaceFormat) ? format(kFaceFormat) : format(kBitmapFormat);
-  if (face == nullptr) {
+  }
+  const std::optional<std::string> face =
+      picture ? FaceIdentity(*picture, mask ? &*mask : nullptr) : std::nullopt;
+  if (!face) {
     throw Error(-2147467259, kOffice, "Method 'PasteFace' of object '_CommandBarButton' failed");
   }
-  const std::string* mask = format(kMaskFormat);
-  button.face = ShortHash(*face + (mask ? *mask : std::string()));
+  button.face = *face;
 }
 
 std::int32_t Model::Left(Id window) {

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/clipboard.h"
+
 // The simulated Outlook: one in-memory model of Outlook's windows, folders and items and of
 // Office's command bars. Objects are plain structures named by ids, so that both the native
 // ports and a COM face can wrap them by id. Calls the add-in makes (through a face) fail with
@@ -115,7 +117,9 @@ struct EventArgs {
 
 class Model {
  public:
+  // The clipboard is the one the add-in writes to; by default the thread's platform's.
   explicit Model(IModelFiles& files);
+  Model(IModelFiles& files, platform::IClipboard& clipboard);
 
   // What the session sets up.
   void SetVersion(std::string version) { version_ = std::move(version); }
@@ -182,7 +186,12 @@ class Model {
   const std::deque<Window>& Windows() const { return windows_; }
   const std::deque<Item>& Items() const { return items_; }
   const std::deque<Folder>& Folders() const { return folders_; }
-  const std::vector<std::pair<std::string, std::string>>& Clipboard() const { return clipboard_; }
+  // The clipboard's formats by name (those Windows makes up from others left out) and its text.
+  struct ClipboardState {
+    std::vector<std::string> formats;
+    std::optional<std::string> text;
+  };
+  ClipboardState Clipboard() const;
   Id ActiveWindow() const { return active_; }
 
  private:
@@ -219,7 +228,7 @@ class Model {
   std::deque<Item> items_;
   std::deque<Window> windows_;
   std::vector<std::string> savedBars_;
-  std::vector<std::pair<std::string, std::string>> clipboard_;  // format name, bytes
+  platform::IClipboard& clipboard_;
   std::uint64_t nextToken_ = 1;
   std::map<std::uint64_t, Subscriber> subscribers_;
 };

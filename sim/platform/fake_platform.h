@@ -71,8 +71,8 @@ class FakePlatform {
   const platform::Services& services() const { return services_; }
 
  private:
-  platform::Services services_{registry, files,  clock, system,    events, multimedia,
-                               waveIn,   forms,  shell, clipboard, drawing};
+  platform::Services services_{registry, files, clock, system,    events, multimedia,
+                               waveIn,   forms, shell, clipboard, drawing};
   platform::ScopedServices scope_;
 };
 

@@ -5,6 +5,7 @@
 #include <exception>
 
 #include "host/error_trace.h"
+#include "mailwindow/mod_mask_functions.h"
 #include "mailwindow/required.h"
 
 namespace voxtrel {
@@ -32,8 +33,8 @@ std::shared_ptr<outlook::ICommandBar> FindBar(outlook::ICommandBars& bars) {
 }  // namespace
 
 MailWindow::MailWindow() : iAudio(std::make_unique<Audio>()) {
-  // The face table is filled here, and the audio object's finished-playing event handled,
-  // once faces and playback join.
+  picFaces = LoadFaces();
+  // The audio object's finished-playing event is handled once playback joins.
 }
 
 MailWindow::~MailWindow() {

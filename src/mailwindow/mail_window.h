@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -11,6 +12,8 @@
 #include "outlook/subscription.h"
 
 namespace voxtrel {
+
+struct Picture;
 
 // A voice attachment: its file name ends in "mp3", in lower case only.
 bool IsVoiceAttachment(std::string_view fileName);
@@ -63,11 +66,17 @@ class MailWindow final : public std::enable_shared_from_this<MailWindow> {
   static constexpr std::int16_t kFacePause = 4;
   static constexpr std::int16_t kFaceDelete = 6;
   static constexpr std::int16_t kFaceProperties = 7;
+  // Gives the button the face of the slot, through the clipboard as Office expects.
+  void ChangePicture(outlook::IButton& ctl, std::int16_t index);
+  // The face table: slots 0 to 7, loaded from the bitmap resources at creation; slot 5 is empty.
+  using FaceTable = std::array<std::shared_ptr<const Picture>, 8>;
+  static FaceTable LoadFaces();
+  FaceTable picFaces;
+  friend class ChangePictureTest;  // the face setter's tests call it directly
 
   bool bComposing = false;
   bool bHasAttachments = false;
   std::shared_ptr<outlook::ICommandBar> oBar;
-  // The face table (slots 0 to 7) joins with the face setter.
   std::shared_ptr<outlook::IButton> btnVoxtrel;
   std::shared_ptr<outlook::IButton> btnPlay;
   std::shared_ptr<outlook::IButton> btnRecord;

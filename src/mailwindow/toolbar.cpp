@@ -7,13 +7,13 @@ namespace voxtrel {
 std::shared_ptr<outlook::IButton> MailWindow::AddButton(outlook::IControls& controls,
                                                         const std::string& parameter,
                                                         const std::string& caption, bool visible,
-                                                        [[maybe_unused]] std::int16_t faceSlot) {
+                                                        std::int16_t faceSlot) {
   auto button = controls.AddButton(parameter);
   outlook::IButton& control = Required(button);
   control.Caption(caption);
   control.Style(outlook::kButtonIconAndCaption);
   control.Visible(visible);
-  // ChangePicture(control, faceSlot) puts the face on here, once the faces exist.
+  ChangePicture(control, faceSlot);
   return button;
 }
 
@@ -39,7 +39,7 @@ void MailWindow::AddButtonsToBar() {
     Required(properties).Style(outlook::kButtonIconAndCaption);
     properties->Visible(true);
     properties->ToolTipText("Voxtrel Properties");
-    // ChangePicture(*properties, kFaceProperties) joins here with the faces.
+    ChangePicture(*properties, kFaceProperties);
     btnProperties = properties;
 
     oBar->Position(outlook::kBarTop);

@@ -13,6 +13,6 @@ if(WIN32 AND TARGET outlook-sim AND TARGET voxtrel)
              COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/run-sessions-wine.sh
                      $<TARGET_FILE:outlook-sim> ${CMAKE_CURRENT_LIST_DIR}/sessions ${option})
     set_tests_properties(outlook.sessions_wine_${variant} PROPERTIES
-      FIXTURES_REQUIRED voxtrel_com RESOURCE_LOCK addin_folder TIMEOUT 600)
+      FIXTURES_REQUIRED voxtrel_com RESOURCE_LOCK "addin_folder;clipboard" TIMEOUT 600)
   endforeach()
 endif()

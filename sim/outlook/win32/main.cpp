@@ -24,6 +24,7 @@
 #include "sim/outlook/win32/sim_object.h"
 #include "win32/base/text.h"
 #include "win32/base/unique_handle.h"
+#include "win32/platform/win32_clipboard.h"
 #include "win32/platform/win32_file_system.h"
 
 namespace voxtrel::olsim::win32 {
@@ -170,7 +171,14 @@ int Main(int argc, char** argv) {
   DiskModelFiles files;
   Census census;  // outlives the model and the connections, which hold entries
   Timings timings(options.timings);
-  auto model = std::make_shared<Model>(files);
+  // The real clipboard, which the add-in writes the faces to; empty at the start, as natively,
+  // whatever an earlier program left on it.
+  voxtrel::win32::Win32Clipboard clipboard;
+  if (clipboard.Open()) {
+    clipboard.Empty();
+    clipboard.Close();
+  }
+  auto model = std::make_shared<Model>(files, clipboard);
   Face face{model, &census, nullptr, &timings};
   Connections connections(face);
   face.connections = &connections;

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "platform/clipboard.h"
+
+namespace voxtrel::olsim {
+
+// The face a button shows for a pasted picture and mask (both packed DIBs): the picture with
+// the mask's white pixels transparent; without a mask, all of it. Named after the add-in's
+// face it matches ("record"), else a short hash of its pixels; none for a picture that is not
+// a DIB.
+std::optional<std::string> FaceIdentity(const platform::Bytes& picture,
+                                        const platform::Bytes* mask);
+
+// FNV-1a: a short identity that stays the same from run to run.
+std::string ShortHash(const std::string& bytes);
+
+}  // namespace voxtrel::olsim
