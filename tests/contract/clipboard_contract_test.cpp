@@ -139,8 +139,9 @@ TEST_F(ClipboardContract, MaskIsWhiteExactlyWhereTheFaceIsPureWhite) {
   EXPECT_EQ(info[20] | (info[21] << 8), 64);  // image size
   const Bytes bits = drawing().GetDIBits(*screen, *mask, 16, info);
   ASSERT_EQ(bits.size(), 64u);
-  Bytes packed(info.begin(), info.begin() + 48);
-  packed.insert(packed.end(), bits.begin(), bits.end());
+  Bytes packed = info;  // the mask block's layout: header, colour table, bits
+  packed.resize(48);
+  for (const std::uint8_t byte : bits) packed.push_back(byte);
   const auto maskDib = sim::ParseDib(packed);
   ASSERT_TRUE(maskDib);
   for (int y = 0; y < 16; ++y) {
