@@ -54,11 +54,11 @@ def arc(grid, cx, cy, radius, colour, start, end):
 
 def product():
     g = blank()
-    for y in range(2, 13):  # a "V"
-        offset = (y - 2) * 5 // 11
-        for x in (2 + offset, 3 + offset, 11 - offset, 12 - offset):
+    for y in range(2, 14):  # a "V" with a sound wave beside it
+        offset = (y - 2) * 4 // 11
+        for x in (1 + offset, 2 + offset, 9 - offset, 10 - offset):
             g[y][x] = "n"
-    arc(g, 7.5, 7.5, 6.5, "o", -60, 60)
+    arc(g, 8, 8, 6.5, "o", -45, 45)
     return g
 
 
