@@ -15,6 +15,7 @@ packages=(
   # Real audio under Wine: a PulseAudio null sink fed with speech (paplay, pactl) as the
   # capture device, and MCI's mpegvideo playback of MP3s through GStreamer.
   pulseaudio pulseaudio-utils gstreamer1.0-plugins-base gstreamer1.0-plugins-good
+  nsis  # VoxTrel-Setup.exe (scripts/build-installer.sh)
 )
 
 missing=()
