@@ -24,6 +24,9 @@ step "building windows (i686, compile only)"
 cmake --preset windows-i686 >/dev/null
 cmake --build --preset windows-i686
 
+step "building the installer (both release builds, stripped)"
+bash scripts/build-installer.sh
+
 # ctest's closing line: "100% tests passed, 0 tests failed out of N".
 count() { sed -n 's/.*tests passed, \([0-9]*\) tests failed out of \([0-9]*\).*/\1 \2/p' "$1" | tail -n 1; }
 
@@ -37,6 +40,12 @@ step "windows tests under Wine"
 scripts/wine-harness.sh ctest -j1 --output-on-failure --timeout 600 2>&1 | tee build/logs/windows.log ||
   status=1
 
+step "installer under Wine"
+# A prefix of its own: the suite above registered build/windows's DLL in the shared one.
+installer=passed
+bash tests/installer/run-installer-wine.sh build/installer/VoxTrel-Setup.exe build/windows 2>&1 |
+  tee build/logs/installer.log || { installer=failed; status=1; }
+
 read -r native_failed native_total <<<"$(count build/logs/native.log)" || true
 read -r windows_failed windows_total <<<"$(count build/logs/windows.log)" || true
 native_total=${native_total:-0} native_failed=${native_failed:-$native_total}
@@ -46,5 +55,6 @@ windows_total=${windows_total:-0} windows_failed=${windows_failed:-$windows_tota
 printf '\n== summary after %ss\n' "$SECONDS"
 echo "native tests:            $((native_total - native_failed)) of $native_total passed"
 echo "Windows tests under Wine: $((windows_total - windows_failed)) of $windows_total passed"
+echo "installer under Wine:     $installer"
 echo "tests: $((native_total + windows_total - native_failed - windows_failed)) passed, $((native_failed + windows_failed)) failed"
 exit "$status"
