@@ -10,6 +10,7 @@
 #include "host/connect.h"
 #include "host/mod_trace_write.h"
 #include "sim/outlook/dump.h"
+#include "sim/outlook/native_options_dialog.h"
 #include "sim/outlook/ports.h"
 #include "sim/outlook/session.h"
 #include "sim/platform/fake_platform.h"
@@ -92,6 +93,8 @@ int Main(int argc, char** argv) {
   int status = 0;
   {
     SessionRunner runner(model, host, argv[1], std::cout);
+    NativeOptionsDialog dialog(platform.forms);
+    runner.UseOptions(platform.registry, dialog);
     status = runner.Run(session, std::cerr);
   }
   if (argc == 3) PrintTrace(platform, std::cout);

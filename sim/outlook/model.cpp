@@ -260,7 +260,7 @@ void Model::Choose(std::int32_t index) {
   files->listIndex = index;
 }
 
-void Model::Send() {
+void Model::Send(bool cancelledLater) {
   Window& inspector = ActiveInspector();
   const Id window = inspector.id;
   Item& item = ItemById(inspector.item);
@@ -269,7 +269,7 @@ void Model::Send() {
   const Id sent = item.id;
   EventArgs args;
   Raise(sent, EventKind::kSend, args);
-  if (args.cancel) return;
+  if (args.cancel || cancelledLater) return;
   ItemById(sent).sent = true;
   CloseInspector(WindowById(window));
 }
@@ -494,6 +494,7 @@ void Model::SaveAttachment(Id attachment, const std::string& path) {
 
 void Model::SetHtmlBody(Id item, const std::string& html) {
   Item& target = ItemById(item);
+  if (target.refusesHtml) throw Error(-2147467259, kOutlook, "The operation failed.");
   target.htmlBody = html;
   target.body = WithoutTags(html);
 }

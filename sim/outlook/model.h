@@ -69,6 +69,7 @@ struct Item {
   bool sent = false;
   std::string subject, body, htmlBody, billing;
   std::vector<Attachment> attachments;
+  bool refusesHtml = false;  // setting HTMLBody fails, as for a message Outlook has locked
 };
 
 struct Folder {
@@ -140,7 +141,8 @@ class Model {
   void Activate(int number);
   void Click(const std::string& text);
   void Choose(std::int32_t index);
-  void Send();
+  // With `cancelledLater`, a handler after the add-in's (another add-in) cancels the send.
+  void Send(bool cancelledLater = false);
   void CloseActive();
   void SaveAttachmentAs(const std::string& item, std::int32_t index, const std::string& path);
   void SetClipboardText(const std::string& text);

@@ -26,7 +26,8 @@ const std::map<std::string, ItemKind> kItemKinds = {{"contact", ItemKind::kConta
                                                     {"post", ItemKind::kPost}};
 
 constexpr char kMailUsage[] =
-    "mail ID in FOLDER [sent] [subject TEXT] [body TEXT] [html TEXT] [attach NAME FILE]...";
+    "mail ID in FOLDER [sent] [subject TEXT] [body TEXT] [html TEXT] [refuse-html] "
+    "[attach NAME FILE]...";
 
 void Require(bool condition, const std::string& usage) {
   if (!condition) throw ActionRefused("expected: " + usage);
@@ -183,7 +184,15 @@ const std::map<std::string, SessionRunner::Action>& SessionRunner::Actions() {
         [](SessionRunner& r, const Words& w) {
           r.host_.wait(static_cast<std::uint32_t>(Number(w[1], r.usage_)));
         }}},
-      {"send", {"send", 1, 1, true, [](SessionRunner& r, const Words&) { r.model_->Send(); }}},
+      {"send",
+       {"send [cancelled]", 1, 2, true,
+        [](SessionRunner& r, const Words& w) {
+          Require(w.size() == 1 || w[1] == "cancelled", r.usage_);
+          r.model_->Send(w.size() == 2);
+        }}},
+      {"setting", {"setting NAME [TEXT]", 2, 3, false, &SessionRunner::Setting}},
+      {"unset", {"unset NAME", 2, 2, false, &SessionRunner::Unset}},
+      {"dialog", {"dialog [tick|clear|ok|close]", 1, 2, true, &SessionRunner::Dialog}},
       {"close",
        {"close", 1, 1, true, [](SessionRunner& r, const Words&) { r.model_->CloseActive(); }}},
       {"save", {"save ID N FILE", 4, 4, false, &SessionRunner::Save}},
@@ -227,6 +236,7 @@ void SessionRunner::AddMail(const Words& words) {
   Require(words[2] == "in", usage_);
   Item& mail = model_->ItemById(model_->AddItem(words[1], ItemKind::kMail, words[3]));
   bool hasBody = false;
+  bool refusesHtml = false;
   for (std::size_t i = 4; i < words.size(); ++i) {
     const std::string& option = words[i];
     const std::size_t left = words.size() - i - 1;
@@ -241,6 +251,8 @@ void SessionRunner::AddMail(const Words& words) {
       const std::string body = mail.body;
       model_->SetHtmlBody(mail.id, words[++i]);
       if (hasBody) mail.body = body;
+    } else if (option == "refuse-html") {
+      refusesHtml = true;
     } else if (option == "attach" && left >= 2) {
       const std::string& name = words[i + 1];
       model_->Attach(mail.id, name, ReadSessionFile(words[i + 2]));
@@ -249,6 +261,7 @@ void SessionRunner::AddMail(const Words& words) {
       Require(false, usage_);
     }
   }
+  mail.refusesHtml = refusesHtml;
 }
 
 std::string SessionRunner::ReadSessionFile(const std::string& name) const {

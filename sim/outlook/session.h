@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/registry.h"
 #include "sim/outlook/model.h"
 
 // Plays a session file (one user action a line) against the simulated Outlook with an add-in
@@ -40,6 +41,27 @@ struct SessionHost {
   std::string saveFolder;
 };
 
+// The add-in's options dialog as a user sees it.
+struct DialogView {
+  std::string caption, label, box;
+  bool visible = false;
+  int boxState = 0;  // 0 clear, 1 ticked, 2 grey
+  bool boxVisible = false;
+};
+
+// The add-in's options dialog, worked as a user works it (session_options.cpp).
+class IOptionsDialog {
+ public:
+  virtual ~IOptionsDialog() = default;
+  // Every loaded options dialog; more than one would be a fault.
+  virtual std::vector<DialogView> Views() = 0;
+  // Clicks the box, OK or the close box of the open dialog; throws ActionRefused when there is
+  // none or the control cannot be clicked.
+  virtual void ClickBox() = 0;
+  virtual void ClickOk() = 0;
+  virtual void ClickCloseBox() = 0;
+};
+
 // One line's words: blanks separate them, double quotes group them (with backslash escapes).
 // Throws ActionRefused for an unterminated quote.
 std::vector<std::string> SplitSessionLine(const std::string& line);
@@ -55,6 +77,9 @@ class SessionRunner {
   // Plays the lines; 0 when all ran, 1 after the line that could not be carried out (its number
   // and the reason go to `err`).
   int Run(std::istream& session, std::ostream& err);
+  // The add-in's settings and its dialog, for `setting`, `unset` and `dialog`. A session starts
+  // with no "TagLine", as a new user's.
+  void UseOptions(platform::IRegistry& settings, IOptionsDialog& dialog);
 
  private:
   using Words = std::vector<std::string>;
@@ -66,6 +91,9 @@ class SessionRunner {
   void Start(const Words& words);
   void Compose(const Words& words);
   void Save(const Words& words);
+  void Setting(const Words& words);
+  void Unset(const Words& words);
+  void Dialog(const Words& words);
   void Quit(const Words& words);
   void ReportHeld();
   void CallAddIn(const char* what, const std::function<void(AddIn&)>& call);
@@ -77,6 +105,8 @@ class SessionRunner {
   std::filesystem::path sessionFile_;
   std::ostream& out_;
   std::unique_ptr<AddIn> addIn_;
+  platform::IRegistry* settings_ = nullptr;
+  IOptionsDialog* dialog_ = nullptr;
   bool started_ = false;
   bool quit_ = false;
   int composed_ = 0;

@@ -35,10 +35,28 @@ struct FormRecord {
   std::map<std::string, PictureRecord> pictures;
 };
 
+// What a test can see of a dialog; the user's clicks go to `events` (fake_dialogs.cpp).
+struct DialogRecord {
+  platform::DialogDesign design;
+  platform::IDialogEvents* events = nullptr;
+  std::uintptr_t handle = 0;
+  bool loaded = true;
+  bool visible = false;
+  int shows = 0;
+  int icon = 0;
+  std::map<std::string, std::string> labels;
+  std::map<std::string, int> boxValues;
+  std::map<std::string, bool> boxVisible;
+};
+
 // Forms as records in memory.
 class FakeForms final : public platform::IForms {
  public:
   std::unique_ptr<platform::IForm> Load(const platform::FormDesign& design) override;
+  std::unique_ptr<platform::IDialog> LoadDialog(const platform::DialogDesign& design,
+                                                platform::IDialogEvents& events) override;
+  // Every dialog loaded so far, oldest first.
+  const std::vector<std::shared_ptr<DialogRecord>>& Dialogs() const { return dialogs_; }
 
   // Every form loaded so far, oldest first.
   const std::vector<std::shared_ptr<FormRecord>>& History() const { return history_; }
@@ -48,6 +66,7 @@ class FakeForms final : public platform::IForms {
 
  private:
   std::vector<std::shared_ptr<FormRecord>> history_;
+  std::vector<std::shared_ptr<DialogRecord>> dialogs_;
 };
 
 }  // namespace voxtrel::sim

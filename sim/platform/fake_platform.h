@@ -39,6 +39,8 @@ class FixedSystemInfo final : public platform::ISystemInfo {
   std::string TempPath() override { return kTempPath; }
   static constexpr std::uint32_t kProcessId = 4242;
   std::uint32_t ProcessId() override { return kProcessId; }
+  // voxtrel.dll's version resource.
+  platform::AppVersionInfo AppVersion() override { return {1, 2, 0}; }
   void Set(std::uint32_t version) { version_ = version; }
   void SetAppPath(std::string path) { appPath_ = std::move(path); }
 

@@ -31,6 +31,16 @@ class FakeShell final : public platform::IShell {
   std::unique_ptr<platform::IProcess> OpenProcess(std::uint32_t processId) override;
   std::optional<std::string> ShortPath(std::string_view path) override;
   void ShowMessageBox(std::string_view text, std::string_view caption) override;
+  struct ShellOpen {
+    std::uintptr_t owner;
+    std::string file, directory;
+    int showCommand;
+  };
+  void OpenWithShell(std::uintptr_t owner, std::string_view file, std::string_view directory,
+                     int showCommand) override {
+    shellOpens_.push_back({owner, std::string(file), std::string(directory), showCommand});
+  }
+  const std::vector<ShellOpen>& ShellOpens() const { return shellOpens_; }
 
   void InstallProgram(std::string_view path, Program program);
   void SetOpenProcessFails(bool fails) { openFails_ = fails; }
@@ -62,6 +72,7 @@ class FakeShell final : public platform::IShell {
   std::map<std::uint32_t, std::shared_ptr<ProcessState>> processes_;
   std::vector<std::string> started_;
   std::vector<MessageBox> messageBoxes_;
+  std::vector<ShellOpen> shellOpens_;
   std::uint32_t nextId_ = 4000;
   std::uint64_t waits_ = 0;
   bool openFails_ = false;

@@ -46,7 +46,10 @@ MailWindow::~MailWindow() {
 }
 
 void MailWindow::oMail(std::shared_ptr<outlook::IMailItem> vData) {
+  if (vData == oMail_) return;
+  oMailSend.reset();
   oMail_ = std::move(vData);
+  if (oMail_) oMailSend = oMail_->SubscribeSend([this](bool& Cancel) { oMail_Send(Cancel); });
 }
 
 // Setting the same window again keeps the subscription, so that an event being delivered still
@@ -154,12 +157,14 @@ void MailWindow::ReleaseMembers() noexcept {
   oMail(nullptr);
   SetInspector(nullptr);
   SetExplorer(nullptr);
+  btnVoxtrelClick.reset();
   btnVoxtrel.reset();
   btnPlay.reset();
   btnRecord.reset();
   btnPause.reset();
   cmbFiles.reset();
   btnDelete.reset();
+  btnPropertiesClick.reset();
   btnProperties.reset();
 }
 

@@ -47,6 +47,9 @@ class MailWindow final : public std::enable_shared_from_this<MailWindow> {
   void mvarExplorer_SelectionChange();
   void mvarInspector_Close();
   void mvarInspector_Deactivate();
+  void oMail_Send(bool& Cancel);
+  void btnVoxtrel_Click(bool& CancelDefault);
+  void btnProperties_Click(bool& CancelDefault);
   void AddButtonsToBar();
   std::shared_ptr<outlook::IComboBox> RefreshComboList(std::shared_ptr<outlook::IComboBox> list);
   bool BindMailItemOfWindow();
@@ -91,6 +94,9 @@ class MailWindow final : public std::enable_shared_from_this<MailWindow> {
   std::shared_ptr<outlook::IExplorer> mvarExplorer;
   outlook::Subscription mvarExplorerSelectionChange;
   std::shared_ptr<outlook::IMailItem> oMail_;
+  outlook::Subscription oMailSend;
+  outlook::Subscription btnVoxtrelClick;
+  outlook::Subscription btnPropertiesClick;
 };
 
 }  // namespace voxtrel

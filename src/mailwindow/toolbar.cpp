@@ -22,6 +22,7 @@ void MailWindow::AddButtonsToBar() {
     auto controls = Required(oBar).Controls();
     outlook::IControls& bar = Required(controls);
     btnVoxtrel = AddButton(bar, "Vox Trel", "Voxtrel", true, kFaceVoxtrel);
+    btnVoxtrelClick = btnVoxtrel->SubscribeClick([this](bool& c) { btnVoxtrel_Click(c); });
     btnRecord = AddButton(bar, "Record", "Record", bComposing, kFaceRecord);
     btnPlay = AddButton(bar, "Play", "Play", bHasAttachments, kFacePlay);
     btnPause = AddButton(bar, "Pause", "Pause", false, kFacePause);
@@ -41,6 +42,7 @@ void MailWindow::AddButtonsToBar() {
     properties->ToolTipText("Voxtrel Properties");
     ChangePicture(*properties, kFaceProperties);
     btnProperties = properties;
+    btnPropertiesClick = properties->SubscribeClick([this](bool& c) { btnProperties_Click(c); });
 
     oBar->Position(outlook::kBarTop);
     oBar->Visible(true);

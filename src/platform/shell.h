@@ -39,6 +39,10 @@ class IShell {
   virtual std::optional<std::string> ShortPath(std::string_view path) = 0;
   // A message box with the OK button only.
   virtual void ShowMessageBox(std::string_view text, std::string_view caption) = 0;
+  // ShellExecuteA with no verb (the default action) and no parameters; `owner` is a window
+  // handle. Its result is not reported.
+  virtual void OpenWithShell(std::uintptr_t owner, std::string_view file,
+                             std::string_view directory, int showCommand) = 0;
 };
 
 }  // namespace voxtrel::platform

@@ -5,6 +5,13 @@
 
 namespace voxtrel::platform {
 
+// A file version as the classic App object gives it.
+struct AppVersionInfo {
+  int Major = 0;
+  int Minor = 0;
+  int Revision = 0;
+};
+
 class ISystemInfo {
  public:
   virtual ~ISystemInfo() = default;
@@ -16,6 +23,8 @@ class ISystemInfo {
   virtual std::string TempPath() = 0;
   // The identifier of the running process (GetCurrentProcessId).
   virtual std::uint32_t ProcessId() = 0;
+  // The add-in module's own file version, from its version resource.
+  virtual AppVersionInfo AppVersion() = 0;
 };
 
 }  // namespace voxtrel::platform

@@ -21,11 +21,13 @@
 #include "sim/outlook/dump.h"
 #include "sim/outlook/session.h"
 #include "sim/outlook/win32/addin_host.h"
+#include "sim/outlook/win32/options_dialog_window.h"
 #include "sim/outlook/win32/sim_object.h"
 #include "win32/base/text.h"
 #include "win32/base/unique_handle.h"
 #include "win32/platform/win32_clipboard.h"
 #include "win32/platform/win32_file_system.h"
+#include "win32/platform/win32_registry.h"
 
 namespace voxtrel::olsim::win32 {
 namespace {
@@ -190,6 +192,9 @@ int Main(int argc, char** argv) {
   int status = 0;
   {
     SessionRunner runner(model, host, options.session, std::cout);
+    voxtrel::win32::Win32Registry settings;
+    OptionsDialogWindow dialog;
+    runner.UseOptions(settings, dialog);
     status = runner.Run(session, std::cerr);
   }
   connections.Clear();

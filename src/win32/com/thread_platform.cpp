@@ -5,6 +5,7 @@
 #include <memory>
 #include <utility>
 
+#include "options/frm_install.h"
 #include "win32/com/deferred_release.h"
 #include "win32/platform/win32_platform.h"
 
@@ -43,6 +44,7 @@ void ReleaseThreadPlatform() noexcept {
   if (state == nullptr) return;
   // The cores first, in order, while the ports they use still work.
   while (!state->pendingReleases.empty()) state->pendingReleases.pop_front();
+  voxtrel::frmInstall::ReleaseInstance();
   delete state;
   alivePlatforms.fetch_sub(1);
 }

@@ -16,6 +16,7 @@ class Win32SystemInfo final : public platform::ISystemInfo {
   std::string AppPath() override;
   std::string TempPath() override;
   std::uint32_t ProcessId() override;
+  platform::AppVersionInfo AppVersion() override;  // win32_app_version.cpp
 };
 
 }  // namespace voxtrel::win32

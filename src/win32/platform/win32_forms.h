@@ -10,6 +10,9 @@ namespace voxtrel::win32 {
 class Win32Forms final : public platform::IForms {
  public:
   std::unique_ptr<platform::IForm> Load(const platform::FormDesign& design) override;
+  // A top-level window with a close box and standard controls (win32_dialog.cpp).
+  std::unique_ptr<platform::IDialog> LoadDialog(const platform::DialogDesign& design,
+                                                platform::IDialogEvents& events) override;
 };
 
 }  // namespace voxtrel::win32

@@ -13,6 +13,8 @@ class Win32Shell final : public platform::IShell {
   std::unique_ptr<platform::IProcess> OpenProcess(std::uint32_t processId) override;
   std::optional<std::string> ShortPath(std::string_view path) override;
   void ShowMessageBox(std::string_view text, std::string_view caption) override;
+  void OpenWithShell(std::uintptr_t owner, std::string_view file, std::string_view directory,
+                     int showCommand) override;  // win32_shell_open.cpp
 };
 
 }  // namespace voxtrel::win32
