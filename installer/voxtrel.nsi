@@ -233,6 +233,8 @@ Function RemoveFreshInstall
   Delete "$INSTDIR\Wav2Mp3.exe"
   Delete "$INSTDIR\R.wav"
   Delete "$INSTDIR\${UNINSTALLER}"
+  ; A folder that is the current one cannot go.
+  SetOutPath "$TEMP"
   RMDir "$INSTDIR"
   DeleteRegKey HKCU "${UNINSTALL_KEY}"
 FunctionEnd

@@ -72,6 +72,28 @@ w reg add "$classes\\CLSID" /f >/dev/null
 export_hkcu "$work/before.reg"
 check "no folder before" test ! -e "$folder"
 
+echo "== a 32-bit Outlook gets the 32-bit DLL"
+office32='HKLM\Software\Wow6432Node\Microsoft\Office\16.0\Outlook'
+w reg add "$office32" /v Bitness /d x86 /f >/dev/null
+w "$setup" /S >"$work/setup32.out"
+code=$?
+# Without Wine's 32-bit half (wine32) its regsvr32 cannot run: setup must then undo it all.
+if ((code == 0)); then
+  check "a 32-bit DLL" bash -c "x86_64-w64-mingw32-objdump -f '$folder/voxtrel.dll' | grep -q pei-i386"
+  w "$folder/Uninstall.exe" /S
+  for _ in $(seq 600); do
+    [[ -e $folder ]] || break
+    sleep 0.1
+  done
+else
+  check "setup exits 2 when the 32-bit registration fails" test "$code" = 2
+  check "setup says so" grep -q "could not be registered" "$work/setup32.out"
+fi
+w reg delete "HKLM\Software\Wow6432Node\Microsoft\Office" /f >/dev/null
+check "nothing left of it" test ! -e "$folder"
+export_hkcu "$work/after32.reg"
+check "registry as before" diff "$work/before.reg" "$work/after32.reg"
+
 echo "== silent install"
 w "$setup" /S
 check "setup /S exits 0" test $? = 0
