@@ -51,6 +51,15 @@ void NativeOptionsDialog::ClickOk() {
   dialog.events->Click(ok->name);
 }
 
+// The design's cancel button takes Esc.
+void NativeOptionsDialog::PressEscape() {
+  sim::DialogRecord& dialog = Open();
+  const auto& buttons = dialog.design.buttons;
+  const auto cancel = std::find_if(buttons.begin(), buttons.end(),
+                                   [](const auto& button) { return button.cancel; });
+  if (cancel != buttons.end()) dialog.events->Click(cancel->name);
+}
+
 void NativeOptionsDialog::ClickCloseBox() {
   Open().events->CloseBox();
 }

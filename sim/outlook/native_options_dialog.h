@@ -14,6 +14,7 @@ class NativeOptionsDialog final : public IOptionsDialog {
   void ClickBox() override;
   void ClickOk() override;
   void ClickCloseBox() override;
+  void PressEscape() override;
 
  private:
   sim::DialogRecord& Open();

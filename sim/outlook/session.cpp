@@ -192,7 +192,7 @@ const std::map<std::string, SessionRunner::Action>& SessionRunner::Actions() {
         }}},
       {"setting", {"setting NAME [TEXT]", 2, 3, false, &SessionRunner::Setting}},
       {"unset", {"unset NAME", 2, 2, false, &SessionRunner::Unset}},
-      {"dialog", {"dialog [tick|clear|ok|close]", 1, 2, true, &SessionRunner::Dialog}},
+      {"dialog", {"dialog [tick|clear|ok|close|escape]", 1, 2, true, &SessionRunner::Dialog}},
       {"close",
        {"close", 1, 1, true, [](SessionRunner& r, const Words&) { r.model_->CloseActive(); }}},
       {"save", {"save ID N FILE", 4, 4, false, &SessionRunner::Save}},

@@ -60,6 +60,8 @@ class IOptionsDialog {
   virtual void ClickBox() = 0;
   virtual void ClickOk() = 0;
   virtual void ClickCloseBox() = 0;
+  // Esc, pressed where the keyboard's focus is.
+  virtual void PressEscape() = 0;
 };
 
 // One line's words: blanks separate them, double quotes group them (with backslash escapes).

@@ -131,6 +131,8 @@ void SessionRunner::Dialog(const Words& words) {
     dialog_->ClickOk();
   } else if (what == "close") {
     dialog_->ClickCloseBox();
+  } else if (what == "escape") {
+    dialog_->PressEscape();
   } else {
     throw ActionRefused("expected: " + usage_);
   }

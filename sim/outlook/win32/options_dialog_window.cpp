@@ -106,6 +106,14 @@ void OptionsDialogWindow::ClickOk() {
   SendMessageW(ok, BM_CLICK, 0, 0);
 }
 
+// The key goes where the focus is: a control of the dialog, or else the dialog itself.
+void OptionsDialogWindow::PressEscape() {
+  const HWND dialog = Shown();
+  HWND target = GetFocus();
+  if (target == nullptr || (target != dialog && GetParent(target) != dialog)) target = dialog;
+  SendMessageW(target, WM_KEYDOWN, VK_ESCAPE, 0);
+}
+
 void OptionsDialogWindow::ClickCloseBox() {
   SendMessageW(Shown(), WM_SYSCOMMAND, SC_CLOSE, 0);
 }

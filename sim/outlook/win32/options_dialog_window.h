@@ -16,6 +16,7 @@ class OptionsDialogWindow final : public IOptionsDialog {
   void ClickBox() override;
   void ClickOk() override;
   void ClickCloseBox() override;
+  void PressEscape() override;
 
  private:
   static std::vector<HWND> Dialogs();
