@@ -102,20 +102,48 @@ SessionRunner::SessionRunner(std::shared_ptr<Model> model, SessionHost host,
 SessionRunner::~SessionRunner() = default;
 
 int SessionRunner::Run(std::istream& session, std::ostream& err) {
-  std::string line;
-  for (int number = 1; std::getline(session, line); ++number) {
+  return Run(
+      [&session]() -> std::optional<std::string> {
+        std::string line;
+        if (!std::getline(session, line)) return std::nullopt;
+        return line;
+      },
+      err);
+}
+
+int SessionRunner::Run(LineSource nextLine, std::ostream& err) {
+  err_ = &err;
+  nextLine_ = std::move(nextLine);
+  Continue();
+  if (!host_.runUntil([this] { return done_; })) {
+    out_.flush();
+    err << "line " << lineNumber_ << ": the session hangs: it never got past this wait\n";
+    return 1;
+  }
+  return status_;
+}
+
+void SessionRunner::Continue() {
+  waiting_ = false;
+  while (!done_ && !waiting_) {
+    const std::optional<std::string> line = nextLine_();
+    if (!line) {
+      done_ = true;
+      break;
+    }
+    const int number = static_cast<int>(++lineNumber_);
     try {
-      const std::vector<std::string> words = SplitSessionLine(line);
+      const std::vector<std::string> words = SplitSessionLine(*line);
       if (!words.empty()) Perform(words);
       ReportHandlerFailures(number);
     } catch (const std::exception& error) {
       ReportHandlerFailures(number);
       out_.flush();
-      err << "line " << number << ": " << error.what() << '\n';
-      return 1;
+      *err_ << "line " << number << ": " << error.what() << '\n';
+      status_ = 1;
+      done_ = true;
     }
   }
-  return 0;
 }
 
 void SessionRunner::ReportHandlerFailures(int line) {
@@ -182,7 +210,8 @@ const std::map<std::string, SessionRunner::Action>& SessionRunner::Actions() {
       {"wait",
        {"wait MS", 2, 2, false,
         [](SessionRunner& r, const Words& w) {
-          r.host_.wait(static_cast<std::uint32_t>(Number(w[1], r.usage_)));
+          r.waiting_ = true;
+          r.host_.after(static_cast<std::uint32_t>(Number(w[1], r.usage_)), [&r] { r.Continue(); });
         }}},
       {"send",
        {"send [cancelled]", 1, 2, true,
@@ -195,6 +224,11 @@ const std::map<std::string, SessionRunner::Action>& SessionRunner::Actions() {
       {"dialog", {"dialog [tick|clear|ok|close|escape]", 1, 2, true, &SessionRunner::Dialog}},
       {"close",
        {"close", 1, 1, true, [](SessionRunner& r, const Words&) { r.model_->CloseActive(); }}},
+      {"detach",
+       {"detach ID N", 3, 3, true,
+        [](SessionRunner& r, const Words& w) {
+          r.model_->RemoveAttachment(r.model_->ItemNamed(w[1]).id, Number(w[2], r.usage_));
+        }}},
       {"save", {"save ID N FILE", 4, 4, false, &SessionRunner::Save}},
       {"dump",
        {"dump", 1, 1, false, [](SessionRunner& r, const Words&) { r.out_ << Dump(*r.model_); }}},

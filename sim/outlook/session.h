@@ -6,6 +6,7 @@
 #include <iosfwd>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -31,8 +32,11 @@ class AddIn {
 // What the runner needs of the face it plays through.
 struct SessionHost {
   std::function<std::unique_ptr<AddIn>()> loadAddIn;
-  // Lets the milliseconds pass while running the message loop.
-  std::function<void(std::uint32_t)> wait;
+  // Runs `next` once the milliseconds have passed, from whichever message loop is pumping
+  // then: the add-in's own waits too, so that a click can arrive inside them as in Outlook.
+  std::function<void(std::uint32_t ms, std::function<void()> next)> after;
+  // Runs the message loop until `done` holds; false when it can no longer change (a hang).
+  std::function<bool(const std::function<bool()>& done)> runUntil;
   // What of Outlook's the add-in holds now, one description each.
   std::function<std::vector<std::string>()> held;
   // The errors the add-in's event handlers returned to Outlook since the last call.
@@ -77,17 +81,23 @@ class SessionRunner {
   SessionRunner& operator=(const SessionRunner&) = delete;
 
   // Plays the lines; 0 when all ran, 1 after the line that could not be carried out (its number
-  // and the reason go to `err`).
+  // and the reason go to `err`). A `wait` hands the rest of the session to the message loop.
   int Run(std::istream& session, std::ostream& err);
   // The add-in's settings and its dialog, for `setting`, `unset` and `dialog`. A session starts
   // with no "TagLine", as a new user's.
   void UseOptions(platform::IRegistry& settings, IOptionsDialog& dialog);
+  // The same with each line asked for when its turn comes, so that a caller can choose it from
+  // the state the earlier ones left; nullopt ends the session.
+  using LineSource = std::function<std::optional<std::string>()>;
+  int Run(LineSource nextLine, std::ostream& err);
 
  private:
   using Words = std::vector<std::string>;
   struct Action;
   static const std::map<std::string, Action>& Actions();
 
+  // Plays lines until a wait or the end.
+  void Continue();
   void Perform(const Words& words);
   void AddMail(const Words& words);
   void Start(const Words& words);
@@ -113,6 +123,12 @@ class SessionRunner {
   bool quit_ = false;
   int composed_ = 0;
   std::string usage_;  // of the line being performed
+  LineSource nextLine_;
+  std::size_t lineNumber_ = 0;  // of the line played last
+  bool waiting_ = false;        // a wait handed the rest to the message loop
+  bool done_ = false;
+  int status_ = 0;
+  std::ostream* err_ = nullptr;
 };
 
 }  // namespace voxtrel::olsim

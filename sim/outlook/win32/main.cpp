@@ -10,10 +10,12 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iostream>
 #include <iterator>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "common/error.h"
@@ -72,20 +74,53 @@ class ComApartment {
   HRESULT hr_;
 };
 
-// Outlook's message loop for the time given: the add-in's timers and posted work run in it.
-void PumpFor(std::uint32_t ms) {
-  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-  for (;;) {
+// The rest of the session after a wait: a thread timer, so that it fires from whichever loop
+// pumps then, the add-in's own waits included, as a user's click would.
+class Continuation {
+ public:
+  Continuation() { current_ = this; }
+  ~Continuation() {
+    Cancel();
+    current_ = nullptr;
+  }
+  Continuation(const Continuation&) = delete;
+  Continuation& operator=(const Continuation&) = delete;
+
+  void After(std::uint32_t ms, std::function<void()> next) {
+    Cancel();
+    next_ = std::move(next);
+    timer_ = SetTimer(nullptr, 0, ms, &Continuation::Fire);
+  }
+
+ private:
+  void Cancel() {
+    if (timer_ != 0) KillTimer(nullptr, timer_);
+    timer_ = 0;
+  }
+  static void CALLBACK Fire(HWND, UINT, UINT_PTR id, DWORD) {
+    Continuation* self = current_;
+    if (self == nullptr || id != self->timer_) return;
+    self->Cancel();
+    std::exchange(self->next_, nullptr)();
+  }
+
+  static inline Continuation* current_ = nullptr;
+  UINT_PTR timer_ = 0;
+  std::function<void()> next_;
+};
+
+// Outlook's message loop, until the session has ended.
+bool RunUntil(const std::function<bool()>& done) {
+  while (!done()) {
     MSG message;
     while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
       TranslateMessage(&message);
       DispatchMessageW(&message);
     }
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-        end - std::chrono::steady_clock::now());
-    if (left.count() <= 0) return;
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(left.count()), QS_ALLINPUT);
+    if (done()) break;
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, INFINITE, QS_ALLINPUT);
   }
+  return true;
 }
 
 std::string FullPath(const std::string& path) {
@@ -185,9 +220,18 @@ int Main(int argc, char** argv) {
   Connections connections(face);
   face.connections = &connections;
   std::vector<std::string> folders;
+  Continuation continuation;
   SessionHost host{[&] { return LoadAddIns(face, options.invoke, folders, std::cerr); },
-                   [&timings](std::uint32_t ms) { timings.Time("wait", [ms] { PumpFor(ms); }); },
-                   [&census] { return census.Live(); }, [&census] { return census.TakeFailures(); },
+                   [&](std::uint32_t ms, std::function<void()> next) {
+                     const auto start = std::chrono::steady_clock::now();
+                     continuation.After(ms, [&timings, start, next = std::move(next)] {
+                       timings.Print("wait", std::chrono::steady_clock::now() - start);
+                       next();
+                     });
+                   },
+                   RunUntil,
+                   [&census] { return census.Live(); },
+                   [&census] { return census.TakeFailures(); },
                    FolderOf(FullPath(options.session))};
   int status = 0;
   {

@@ -1,0 +1,88 @@
+#include "sim/outlook/native_outlook.h"
+
+#include <ostream>
+#include <string>
+
+#include "common/error.h"
+#include "host/connect.h"
+#include "host/mod_trace_write.h"
+#include "sim/outlook/dump.h"
+
+namespace voxtrel::olsim {
+namespace {
+
+// The core's Connect, handed ports over the model.
+class ConnectAddIn final : public AddIn {
+ public:
+  ConnectAddIn(std::shared_ptr<Model> model, Census& census)
+      : model_(std::move(model)), census_(census) {}
+  void OnConnection() override {
+    connect_.AddinInstance_OnConnection(MakeApplication(model_, census_));
+  }
+  void OnStartupComplete() override { connect_.AddinInstance_OnStartupComplete(); }
+  void OnBeginShutdown() override { connect_.AddinInstance_OnBeginShutdown(); }
+  void OnDisconnection() override { connect_.AddinInstance_OnDisconnection(); }
+
+ private:
+  std::shared_ptr<Model> model_;
+  Census& census_;
+  Connect connect_;
+};
+
+}  // namespace
+
+class NativeOutlook::Files final : public IModelFiles {
+ public:
+  explicit Files(sim::MemoryFileSystem& files) : files_(files) {}
+  std::string Read(const std::string& path) override {
+    if (!files_.Exists(path)) {
+      throw Error(-2147024894, "Microsoft Office Outlook",
+                  "Cannot find this file. Verify the path and file name are correct.");
+    }
+    return files_.Contents(path);
+  }
+  void Write(const std::string& path, const std::string& bytes) override {
+    // Byte for byte in the double, and refused as a program's write would be.
+    files_.WriteText(path, bytes, platform::TextMode::kCreate);
+  }
+
+ private:
+  sim::MemoryFileSystem& files_;
+};
+
+NativeOutlook::NativeOutlook(std::uint64_t longestSessionMs)
+    : files_((platform_.files.AddFolder(kSaveFolder), std::make_unique<Files>(platform_.files))),
+      encoder_(platform_, platform_.AppFile("Wav2Mp3.exe")),
+      model_(std::make_shared<Model>(*files_)),
+      host_{[this] { return std::make_unique<ConnectAddIn>(model_, census_); },
+            [this](std::uint32_t ms, std::function<void()> next) {
+              platform_.events.PostAt(platform_.events.Now() + ms, std::move(next));
+            },
+            [this, longestSessionMs](const std::function<bool()>& done) {
+              return platform_.events.PumpUntil(done, longestSessionMs);
+            },
+            [this] { return census_.Live(); },
+            [this] { return census_.TakeFailures(); },
+            kSaveFolder},
+      dialog_(platform_.forms) {}
+
+std::unique_ptr<SessionRunner> NativeOutlook::Runner(const std::filesystem::path& sessionFile,
+                                                     std::ostream& out) {
+  auto runner = std::make_unique<SessionRunner>(model_, host_, sessionFile, out);
+  runner->UseOptions(platform_.registry, dialog_);
+  return runner;
+}
+
+NativeOutlook::~NativeOutlook() = default;
+
+void NativeOutlook::PrintTrace(std::ostream& out) {
+  std::string path = modTraceWrite::CurrentTracePath();
+  if (path.empty()) path = platform_.AppFile(Connect::kTraceName);
+  if (!platform_.files.Exists(path)) {
+    out << "trace none\n";
+    return;
+  }
+  PrintTraceLog(out, path, platform_.files.Contents(path));
+}
+
+}  // namespace voxtrel::olsim
