@@ -145,6 +145,18 @@ class ComboBoxPort final : public outlook::IComboBox, Port {
   Id id_;
 };
 
+class ControlPort final : public outlook::IControl, Port {
+ public:
+  ControlPort(const Face& face, Id id)
+      : Port(face, ControlName(Of(face), id, "control")), id_(id) {}
+  bool Visible() override { return M()->ControlById(id_).visible; }
+  std::int32_t Width() override { return M()->Width(id_); }
+  std::int32_t Top() override { return M()->Top(id_); }
+
+ private:
+  Id id_;
+};
+
 std::string BarName(Model& model, Id bar) {
   return Quoted(model.BarById(bar).name) + " of " + model.WindowName(model.WindowOfBar(bar).id);
 }
@@ -160,6 +172,16 @@ class ControlsPort final : public outlook::IControls, Port {
   std::shared_ptr<outlook::IComboBox> AddComboBox(const std::string& parameter) override {
     return std::make_shared<ComboBoxPort>(face_,
                                           M()->AddControl(bar_, ControlKind::kComboBox, parameter));
+  }
+  std::int32_t Count() override {
+    return static_cast<std::int32_t>(M()->BarById(bar_).controls.size());
+  }
+  std::shared_ptr<outlook::IControl> Item(std::int32_t index) override {
+    const auto& controls = M()->BarById(bar_).controls;
+    if (index < 1 || index > static_cast<std::int32_t>(controls.size())) {
+      throw Error(5, "Office", ClassicDescription(5));
+    }
+    return std::make_shared<ControlPort>(face_, controls[static_cast<std::size_t>(index - 1)].id);
   }
 
  private:

@@ -50,12 +50,24 @@ class IComboBox {
   virtual void ListIndex(std::int32_t value) = 0;
 };
 
-// A bar's controls; Add appends, with the parameter text and every other argument omitted.
+// Any control of a bar, as the bar's collection hands it out.
+class IControl {
+ public:
+  virtual ~IControl() = default;
+  virtual bool Visible() = 0;
+  virtual std::int32_t Width() = 0;
+  virtual std::int32_t Top() = 0;
+};
+
+// A bar's controls, walked in the bar's order from 1; Add appends, with the parameter text and
+// every other argument omitted.
 class IControls {
  public:
   virtual ~IControls() = default;
   virtual std::shared_ptr<IButton> AddButton(const std::string& parameter) = 0;
   virtual std::shared_ptr<IComboBox> AddComboBox(const std::string& parameter) = 0;
+  virtual std::int32_t Count() = 0;
+  virtual std::shared_ptr<IControl> Item(std::int32_t index) = 0;
 };
 
 class ICommandBar {

@@ -336,6 +336,14 @@ const ClassDef kControls{{
              const Id control = m.AddControl(self.id(), kind, parameter);
              return Make(self, type == 1 ? Kind::kButton : Kind::kComboBox, control);
            }),
+    Method(L"Item", 1,
+           [](Object& self, Model& m, const Args& args) -> Value {
+             const auto& controls = m.BarById(self.id()).controls;
+             const Control& control = controls[Checked(args.Int(0), controls, OfficeRefuses())];
+             return Make(self,
+                         control.kind == ControlKind::kButton ? Kind::kButton : Kind::kComboBox,
+                         control.id);
+           }),
 }};
 
 Member ControlText(const wchar_t* name, std::string Control::*field) {

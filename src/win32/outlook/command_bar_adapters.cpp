@@ -57,6 +57,17 @@ class ComboBox final : public ports::IComboBox {
   LateBound host_;
 };
 
+class Control final : public ports::IControl {
+ public:
+  explicit Control(ComPtr<IDispatch> object) : host_(std::move(object)) {}
+  bool Visible() override { return host_.Bool(L"Visible"); }
+  std::int32_t Width() override { return host_.Int(L"Width"); }
+  std::int32_t Top() override { return host_.Int(L"Top"); }
+
+ private:
+  LateBound host_;
+};
+
 template <typename Port>
 std::shared_ptr<Port> Wrap(ComPtr<IDispatch> object) {
   if (!object) return nullptr;
@@ -72,6 +83,10 @@ class Controls final : public ports::IControls {
   }
   std::shared_ptr<ports::IComboBox> AddComboBox(const std::string& parameter) override {
     return Wrap<ComboBox>(host_.Object(L"Add", {ports::kControlComboBox, kOmitted, parameter}));
+  }
+  std::int32_t Count() override { return host_.Int(L"Count"); }
+  std::shared_ptr<ports::IControl> Item(std::int32_t index) override {
+    return Wrap<Control>(host_.Object(L"Item", {index}));
   }
 
  private:
