@@ -129,6 +129,12 @@ void Audio::ShowScope() {
 }
 
 void Audio::StopRecording(bool isStandAlone) {
+  struct Stopping {
+    Stopping() { ++stopsInProgress; }
+    ~Stopping() { --stopsInProgress; }
+    Stopping(const Stopping&) = delete;
+    Stopping& operator=(const Stopping&) = delete;
+  } const stopping;
   if (!isStandAlone) OnClick_Stop();
   // Standalone too: an open capture stream would keep the microphone in use.
   StopRecord();
@@ -221,6 +227,17 @@ void Audio::setFormVizPos(std::int16_t& MinimumPositionForEQX, std::int16_t& Min
     eqPosY = MinimumPositionForEQY;
   }
   target.PlaceTopmost(eqPosX, eqPosY);
+}
+
+void Audio::Abandon() {
+  TraceErrors("Audio.Abandon} ERROR: ", [&] {
+    if (hWaveIn != 0) StopRecord();
+    if (scopeForm->Loaded()) {
+      scopeForm->WClose();
+      scopeForm->Unload();
+    }
+    bFinishedPlaying = true;
+  });
 }
 
 void Audio::OnClick_Stop() {

@@ -19,7 +19,7 @@ namespace voxtrel {
 // wave-input stream open for the level display while recording or playing, and plays the
 // MP3 file back. Record, Play and Pause toggle on the control's current mode. Windowed use
 // (mail windows) shows the form; standalone use (scripts) shows nothing.
-class Audio final : public FormPositioner {
+class Audio final : public FormPositioner, public std::enable_shared_from_this<Audio> {
  public:
   static constexpr char kDefaultTag[] = "Voxtrel Voice Message";
   // The saved recording, and the message file of an owner that keeps it in the working folder.
@@ -52,6 +52,9 @@ class Audio final : public FormPositioner {
   void fileName(std::string vData) { mvarFileName = std::move(vData); }
 
   void CallBackLoop(frmAudio& frmCurrent);
+  // False while some audio object of this thread is stopping a recording: a level display
+  // started inside that stop's pumps would hold the stop until its own recording ends.
+  static bool MayStartCallBackLoop() { return stopsInProgress == 0; }
   bool Record(bool isStandAlone = false, const std::string& sID3Tag = kDefaultTag);
   bool Play(bool isStandAlone = false);
   void Pause(bool isStandAlone = false);
@@ -60,6 +63,9 @@ class Audio final : public FormPositioner {
   void setFormVizPos(std::int16_t& MinimumPositionForEQX, std::int16_t& MinimumPositionForEQY,
                      TopmostForm* f) override;
   void OnClick_Stop();
+  // The owner lets go: a recording or playback still running stops unsaved, so that no loop
+  // goes on for nobody while the object outlives its owner on the stack.
+  void Abandon();
 
   // Raised when a playback ended, by running out or by a second Play.
   Event<> finishedPlayingEvent;
@@ -94,6 +100,7 @@ class Audio final : public FormPositioner {
   void RemoveWorkingFolder() noexcept;
   std::string AppFile(const char* name) const;
 
+  static thread_local inline int stopsInProgress = 0;
   std::unique_ptr<frmAudio> scopeForm;
   platform::WaveInHandle hWaveIn = 0;
   platform::WaveHeader waveHdr;

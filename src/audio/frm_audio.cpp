@@ -183,7 +183,11 @@ void frmAudio::tmEndRecordDelay_Timer() {
 }
 
 void frmAudio::tmrCallBack_Timer() {
+  // Left enabled, the timer tries again once the other object's stop is over.
+  if (!Audio::MayStartCallBackLoop()) return;
   const std::uint64_t generation = Load().generation;
+  // An owner that lets go inside the loop must not take this form from under it.
+  const auto creator = Creator != nullptr ? Creator->weak_from_this().lock() : nullptr;
   if (Creator != nullptr) Creator->CallBackLoop(*this);
   // The loop may have unloaded this form; a form loaded since has a timer of its own.
   if (loaded_ && loaded_->generation == generation) loaded_->tmrCallBack->SetEnabled(false);
@@ -210,6 +214,7 @@ void frmAudio::tmrSecondCounter_Timer() {
 
 void frmAudio::WaveMe_Done(std::int16_t /*NotifyCode*/) {
   const std::uint64_t generation = Load().generation;
+  const auto creator = Creator != nullptr ? Creator->weak_from_this().lock() : nullptr;
   // A playback that failed or was aborted has ended as surely as one that ran out.
   if (Creator != nullptr) Creator->finishedPlaying();
   // finishedPlaying unloads the form, which already closed its control.

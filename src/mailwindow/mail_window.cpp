@@ -32,9 +32,10 @@ std::shared_ptr<outlook::ICommandBar> FindBar(outlook::ICommandBars& bars) {
 
 }  // namespace
 
-MailWindow::MailWindow() : iAudio(std::make_unique<Audio>()) {
+MailWindow::MailWindow() : iAudio(std::make_shared<Audio>()) {
   picFaces = LoadFaces();
-  // The audio object's finished-playing event is handled once playback joins.
+  iAudioFinishedPlaying =
+      iAudio->finishedPlayingEvent.Connect([this] { iAudio_finishedPlaying(); });
 }
 
 MailWindow::~MailWindow() {
@@ -68,10 +69,13 @@ void MailWindow::SetInspector(std::shared_ptr<outlook::IInspector> vData) {
 void MailWindow::SetExplorer(std::shared_ptr<outlook::IExplorer> vData) {
   if (vData == mvarExplorer) return;
   mvarExplorerSelectionChange.reset();
+  mvarExplorerClose.reset();
   mvarExplorer = std::move(vData);
   if (!mvarExplorer) return;
   mvarExplorerSelectionChange =
       mvarExplorer->SubscribeSelectionChange([this] { mvarExplorer_SelectionChange(); });
+  // A playback makes the audio object hold this object; only the window's end lets it go.
+  mvarExplorerClose = mvarExplorer->SubscribeClose([this] { mvarExplorer_Close(); });
 }
 
 void MailWindow::CreateBar(outlook::ICommandBars& bars) {
@@ -135,6 +139,11 @@ void MailWindow::mvarInspector_Close() {
   Class_Terminate();
 }
 
+void MailWindow::mvarExplorer_Close() {
+  const auto self = weak_from_this().lock();
+  Class_Terminate();
+}
+
 void MailWindow::mvarInspector_Deactivate() {}
 
 void MailWindow::Class_Terminate() {
@@ -153,17 +162,20 @@ void MailWindow::Class_Terminate() {
 }
 
 void MailWindow::ReleaseMembers() noexcept {
+  iAudioFinishedPlaying.Disconnect();
+  // A recording or playback left running would keep its loop going for nobody.
+  if (iAudio) iAudio->Abandon();
   iAudio.reset();
   oMail(nullptr);
   SetInspector(nullptr);
   SetExplorer(nullptr);
   btnVoxtrelClick.reset();
   btnVoxtrel.reset();
-  btnPlay.reset();
-  btnRecord.reset();
-  btnPause.reset();
+  BindButton(btnPlay, btnPlayClick, nullptr, nullptr);
+  BindButton(btnRecord, btnRecordClick, nullptr, nullptr);
+  BindButton(btnPause, btnPauseClick, nullptr, nullptr);
   cmbFiles.reset();
-  btnDelete.reset();
+  BindButton(btnDelete, btnDeleteClick, nullptr, nullptr);
   btnPropertiesClick.reset();
   btnProperties.reset();
 }

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "audio/audio.h"
+#include "common/event.h"
 #include "outlook/command_bars.h"
 #include "outlook/object_model.h"
 #include "outlook/subscription.h"
@@ -46,12 +47,29 @@ class MailWindow final : public std::enable_shared_from_this<MailWindow> {
   void ReleaseMembers() noexcept;
   void mvarExplorer_SelectionChange();
   void mvarInspector_Close();
+  void mvarExplorer_Close();
   void mvarInspector_Deactivate();
   void oMail_Send(bool& Cancel);
   void btnVoxtrel_Click(bool& CancelDefault);
   void btnProperties_Click(bool& CancelDefault);
   void AddButtonsToBar();
   std::shared_ptr<outlook::IComboBox> RefreshComboList(std::shared_ptr<outlook::IComboBox> list);
+  std::int16_t SelectedAttachmentIndex();
+  // The command bar's buttons.
+  void btnRecord_Click(outlook::IButton& Ctrl, bool& CancelDefault);
+  void btnPause_Click(outlook::IButton& Ctrl, bool& CancelDefault);
+  void btnDelete_Click(outlook::IButton& Ctrl, bool& CancelDefault);
+  void btnPlay_Click(outlook::IButton& Ctrl, bool& CancelDefault);
+  void AddAttachment(const std::string& path);
+  void PositionAudioForm();
+  void iAudio_finishedPlaying();
+  void TouchMailItem();
+  // Where this window's recording is encoded and its attachments are saved for playing.
+  std::string MessageFile();
+  // Holds the button and its click subscription; empty clears both.
+  void BindButton(std::shared_ptr<outlook::IButton>& member, outlook::Subscription& click,
+                  std::shared_ptr<outlook::IButton> button,
+                  void (MailWindow::*handler)(outlook::IButton&, bool&));
   bool BindMailItemOfWindow();
   void SetInspector(std::shared_ptr<outlook::IInspector> vData);
   void SetExplorer(std::shared_ptr<outlook::IExplorer> vData);
@@ -87,12 +105,18 @@ class MailWindow final : public std::enable_shared_from_this<MailWindow> {
   std::shared_ptr<outlook::IComboBox> cmbFiles;
   std::shared_ptr<outlook::IButton> btnPause;
   std::shared_ptr<outlook::IButton> btnProperties;
-  std::unique_ptr<Audio> iAudio;
+  outlook::Subscription btnPlayClick;
+  outlook::Subscription btnRecordClick;
+  outlook::Subscription btnDeleteClick;
+  outlook::Subscription btnPauseClick;
+  std::shared_ptr<Audio> iAudio;
+  Event<>::Connection iAudioFinishedPlaying;
   std::shared_ptr<outlook::IInspector> mvarInspector;
   outlook::Subscription mvarInspectorClose;
   outlook::Subscription mvarInspectorDeactivate;
   std::shared_ptr<outlook::IExplorer> mvarExplorer;
   outlook::Subscription mvarExplorerSelectionChange;
+  outlook::Subscription mvarExplorerClose;
   std::shared_ptr<outlook::IMailItem> oMail_;
   outlook::Subscription oMailSend;
   outlook::Subscription btnVoxtrelClick;

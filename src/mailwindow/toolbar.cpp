@@ -17,15 +17,33 @@ std::shared_ptr<outlook::IButton> MailWindow::AddButton(outlook::IControls& cont
   return button;
 }
 
+// The handler gets the button it was clicked on, held for the click: a close inside it releases
+// the members.
+void MailWindow::BindButton(std::shared_ptr<outlook::IButton>& member, outlook::Subscription& click,
+                            std::shared_ptr<outlook::IButton> button,
+                            void (MailWindow::*handler)(outlook::IButton&, bool&)) {
+  click.reset();
+  member = std::move(button);
+  if (!member) return;
+  click = member->SubscribeClick(
+      [this, handler, weak = std::weak_ptr<outlook::IButton>(member)](bool& CancelDefault) {
+        if (const auto ctl = weak.lock()) (this->*handler)(*ctl, CancelDefault);
+      });
+}
+
 void MailWindow::AddButtonsToBar() {
   TraceErrors("MailWindow.AddButtonsToBar} ERROR: ", [&] {
     auto controls = Required(oBar).Controls();
     outlook::IControls& bar = Required(controls);
     btnVoxtrel = AddButton(bar, "Vox Trel", "Voxtrel", true, kFaceVoxtrel);
     btnVoxtrelClick = btnVoxtrel->SubscribeClick([this](bool& c) { btnVoxtrel_Click(c); });
-    btnRecord = AddButton(bar, "Record", "Record", bComposing, kFaceRecord);
-    btnPlay = AddButton(bar, "Play", "Play", bHasAttachments, kFacePlay);
-    btnPause = AddButton(bar, "Pause", "Pause", false, kFacePause);
+    BindButton(btnRecord, btnRecordClick,
+               AddButton(bar, "Record", "Record", bComposing, kFaceRecord),
+               &MailWindow::btnRecord_Click);
+    BindButton(btnPlay, btnPlayClick, AddButton(bar, "Play", "Play", bHasAttachments, kFacePlay),
+               &MailWindow::btnPlay_Click);
+    BindButton(btnPause, btnPauseClick, AddButton(bar, "Pause", "Pause", false, kFacePause),
+               &MailWindow::btnPause_Click);
 
     auto files = bar.AddComboBox("Files");
     Required(files).Caption("Files");
@@ -33,7 +51,9 @@ void MailWindow::AddButtonsToBar() {
     files->Visible(false);
     cmbFiles = files;
 
-    btnDelete = AddButton(bar, "Delete", "Delete", bComposing && bHasAttachments, kFaceDelete);
+    BindButton(btnDelete, btnDeleteClick,
+               AddButton(bar, "Delete", "Delete", bComposing && bHasAttachments, kFaceDelete),
+               &MailWindow::btnDelete_Click);
 
     // Office's own caption stays: the face and the tooltip name this button.
     auto properties = bar.AddButton("Properties");

@@ -1,0 +1,169 @@
+#include "common/classic.h"
+#include "host/error_trace.h"
+#include "host/mod_trace_write.h"
+#include "mailwindow/mail_window.h"
+#include "mailwindow/required.h"
+
+namespace voxtrel {
+namespace {
+
+using modTraceWrite::TraceWrite;
+
+constexpr char kRecord[] = "Record";
+constexpr char kStop[] = "Stop";
+constexpr char kPause[] = "Pause";
+constexpr char kContinue[] = "Continue";
+
+// The click banner; written before the handler's error handler, so a trace that cannot be
+// written goes back to Office.
+void Banner(std::string_view title, std::string_view handler, const std::string& caption) {
+  TraceWrite("");
+  TraceWrite(title);
+  TraceWrite(handler);
+  TraceWrite("Caption: " + caption);
+}
+
+const char* TrueFalse(bool value) {
+  return value ? "True" : "False";
+}
+
+}  // namespace
+
+// Both faces of one window's audio object work in its own folder, so two windows never
+// overwrite each other's message.
+std::string MailWindow::MessageFile() {
+  return Required(iAudio).workingFile(Audio::kMessageFile);
+}
+
+// Writing back what was read marks the item changed, so Outlook saves the attachment change.
+void MailWindow::TouchMailItem() {
+  outlook::IMailItem& mail = Required(oMail_);
+  mail.BillingInformation(mail.BillingInformation());
+}
+
+void MailWindow::btnRecord_Click(outlook::IButton& Ctrl, bool&) {
+  // A close inside the pumps releases the members; the click finishes on what it started with.
+  const auto self = shared_from_this();
+  const std::shared_ptr<Audio> audio = iAudio;
+  Banner("--- RECORD ----", "btnRecord_Click", Ctrl.Caption());
+  TraceErrors("MailWindow.btnRecord_Click } ERROR: ", [&] {
+    Required(btnPlay).Visible(false);
+    if (Required(btnRecord).Caption() == kRecord) {
+      Required(audio).Creator = self;
+      TraceWrite("Audio.Record: Creator Set");
+      btnRecord->Caption(kStop);
+      ChangePicture(*btnRecord, kFaceStop);
+      Required(btnPause).Visible(true);
+      PositionAudioForm();
+    }
+    audio->fileName(MessageFile());
+    audio->Record(false, "");
+    TraceWrite("MailWindow.btnRecord: Back from iAudio");
+    const std::string caption = Required(btnRecord).Caption();
+    TraceWrite("MailWindow.btnRecord: btnRecord.Caption = '" + caption +
+               "' bFinishedRecording = " + TrueFalse(audio->bFinishedRecording));
+    if (caption == kStop && audio->bFinishedRecording) {
+      AddAttachment(MessageFile());
+      TraceWrite("Mailwindow.btnRecord: Attachment added");
+      btnRecord->Caption(kRecord);
+      ChangePicture(*btnRecord, kFaceRecord);
+      btnRecord->Visible(false);
+      Required(btnPause).Visible(false);
+      btnPause->Caption(kPause);
+      ChangePicture(*btnPause, kFacePause);
+      Required(btnPlay).Visible(true);
+      Required(btnDelete).Visible(true);
+      bHasAttachments = true;
+      TouchMailItem();
+    }
+    TraceWrite("---------------------------");
+  });
+}
+
+void MailWindow::btnPause_Click(outlook::IButton& Ctrl, bool&) {
+  const auto self = shared_from_this();
+  const std::shared_ptr<Audio> audio = iAudio;
+  Banner("--- PAUSE ---", "btnPause_Click", Ctrl.Caption());
+  TraceErrors("MailWindow.btnPause_Click} ERROR: ", [&] {
+    outlook::IButton& pause = Required(btnPause);
+    if (pause.Caption() != kPause) {
+      pause.Caption(kPause);
+    } else {
+      Required(audio).bPaused = true;
+      pause.Caption(kContinue);
+    }
+    PositionAudioForm();
+    Required(audio).Pause(false);
+    TouchMailItem();
+  });
+}
+
+void MailWindow::btnDelete_Click(outlook::IButton& Ctrl, bool& CancelDefault) {
+  const auto self = shared_from_this();
+  const std::shared_ptr<Audio> audio = iAudio;
+  Banner("---- DELETE ----", "btnDelete_Click", Ctrl.Caption());
+  bool again = false;
+  TraceErrors("MailWindow.btnDelete_Click} ERROR: ", [&] {
+    outlook::IButton& pause = Required(btnPause);
+    if (pause.Caption() == kContinue) {
+      pause.Caption(kPause);
+      ChangePicture(pause, kFacePause);
+      Required(audio).Play(false);
+    } else if (pause.Caption() == kPause && !Required(audio).bFinishedPlaying) {
+      audio->Pause(false);
+      audio->Play(false);
+    }
+    if (oMail_) {
+      auto attachments = oMail_->Attachments();
+      if (Required(attachments).Count() == 0) return;
+      attachments->Remove(SelectedAttachmentIndex());
+      cmbFiles = RefreshComboList(cmbFiles);
+      if (Required(cmbFiles).ListCount() == 0) {
+        Required(btnDelete).Visible(false);
+        Required(btnPlay).Visible(false);
+      }
+      Required(btnRecord).Visible(true);
+      if (cmbFiles->ListCount() < 2) cmbFiles->Visible(false);
+    } else {
+      again = BindMailItemOfWindow();
+    }
+  });
+  if (again) btnDelete_Click(Ctrl, CancelDefault);
+}
+
+void MailWindow::AddAttachment(const std::string& path) {
+  bool again = false;
+  TraceErrors("MailWindow.AddAttachment} ERROR: ", [&] {
+    if (oMail_) {
+      Required(oMail_->Attachments()).Add(path, 1);
+      TraceWrite("MailWindow.AddAttachment: Voxtrel.mp3 Attached");
+      cmbFiles = RefreshComboList(cmbFiles);
+    } else if (mvarInspector) {
+      TraceWrite("MailWindow.AddAttachment: mvarInspector");
+      again = BindMailItemOfWindow();
+    } else if (mvarExplorer) {
+      TraceWrite("MailWindow.AddAttachment: mvarExplorer");
+      again = BindMailItemOfWindow();
+    }
+  });
+  if (again) AddAttachment(path);
+}
+
+// Right of the bar's last visible control, on the row of its last control.
+void MailWindow::PositionAudioForm() {
+  std::int32_t x = mvarInspector ? mvarInspector->Left() : Required(mvarExplorer).Left() + 2;
+  std::int32_t y = 0;
+  auto controls = Required(oBar).Controls();
+  const std::int32_t count = Required(controls).Count();
+  for (std::int32_t index = 1; index <= count; ++index) {
+    auto control = controls->Item(index);
+    if (Required(control).Visible()) x = x + control->Width() + 5;
+    y = control->Top();
+  }
+  x = x + 4;
+  std::int16_t formX = classic::CInt(x);
+  std::int16_t formY = classic::CInt(y);
+  Required(iAudio).setFormVizPos(formX, formY, nullptr);
+}
+
+}  // namespace voxtrel
