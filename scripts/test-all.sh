@@ -34,6 +34,14 @@ mkdir -p build/logs
 status=0
 step "native tests"
 ctest --preset native -j2 2>&1 | tee build/logs/native.log || status=1
+step "the monkey with the sanitizers"
+# Thousands of random user sessions; a failure prints a session file that replays it.
+monkey=passed
+cmake --preset native-asan >/dev/null
+{ cmake --build --preset native-asan &&
+  build/native-asan/bin/monkey "$(sed -n 's/^VOXTREL_MONKEY_SESSIONS:STRING=//p' build/native-asan/CMakeCache.txt)"
+} 2>&1 | tail -n 40 | tee build/logs/monkey.log || { monkey=failed; status=1; }
+
 step "windows tests under Wine"
 # One at a time: the recording and playback tests share the one capture device and the add-in's
 # folder, and their printed real-time figures mean more without a second program competing.
@@ -56,5 +64,6 @@ printf '\n== summary after %ss\n' "$SECONDS"
 echo "native tests:            $((native_total - native_failed)) of $native_total passed"
 echo "Windows tests under Wine: $((windows_total - windows_failed)) of $windows_total passed"
 echo "installer under Wine:     $installer"
+echo "monkey (sanitizers):      $monkey"
 echo "tests: $((native_total + windows_total - native_failed - windows_failed)) passed, $((native_failed + windows_failed)) failed"
 exit "$status"

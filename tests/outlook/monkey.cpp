@@ -1,0 +1,230 @@
+// A monkey at Outlook: random user sessions, each action chosen from what the windows show at
+// that moment (a click on any visible button of the active window's bar, a choice in its Files
+// list, a wait, open, compose, select, send, close, ...), played natively on the virtual clock.
+// No session may crash, leak, hang, let an exception out to Outlook or keep anything of
+// Outlook's after quit. A failing session is printed as a session file that replays it.
+//
+//   monkey [SESSIONS [SEED]]      (defaults: 300 sessions, seed 1)
+#include <cstdint>
+#include <cstdlib>
+#include <fstream>
+#include <iostream>
+#include <optional>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "sim/outlook/native_outlook.h"
+
+#if defined(__SANITIZE_ADDRESS__)
+#include <sanitizer/common_interface_defs.h>
+#endif
+
+namespace voxtrel::olsim {
+namespace {
+
+constexpr int kActionsPerSession = 40;
+constexpr std::uint64_t kLongestSessionMs = 60 * 60 * 1000;
+
+const std::vector<std::string> kPreamble = {
+    "folder Inbox mail",
+    "folder Drafts mail",
+    "folder Calendar calendar",
+    "mail m1 in Inbox sent attach report.pdf - attach first.mp3 files/three-seconds.mp3 "
+    "attach LOUD.MP3 files/voice.mp3 attach second.mp3 files/two-seconds.mp3",
+    "mail m2 in Inbox sent body Hello",
+    "mail d1 in Drafts attach Voxtrel.mp3 files/two-seconds.mp3",
+    "mail d2 in Drafts html \"<p>Hi</p>\"",
+    "item a1 appointment in Calendar",
+    "setting AQ 1",
+};
+
+// The session being played, for a report even when a sanitizer ends the process.
+std::vector<std::string>* g_current = nullptr;
+std::uint64_t g_seed = 0;
+
+void PrintReplay(std::ostream& out, const std::vector<std::string>& lines, std::uint64_t seed) {
+  out << "# monkey session, seed " << seed << ": replay with outlook-sim from tests/outlook/"
+      << "sessions\n";
+  for (const std::string& line : lines) out << line << '\n';
+}
+
+#if defined(__SANITIZE_ADDRESS__)
+void OnSanitizerDeath() {
+  if (g_current != nullptr) PrintReplay(std::cerr, *g_current, g_seed);
+}
+#endif
+
+class Monkey {
+ public:
+  Monkey(const Model& model, std::mt19937_64& random) : model_(model), random_(random) {}
+
+  // The next action, chosen from the state now; nullopt when the session is over.
+  std::optional<std::string> Next() {
+    if (preamble_ < kPreamble.size()) return kPreamble[preamble_++];
+    if (!started_) {
+      started_ = true;
+      return std::string("start");
+    }
+    if (actions_ == kActionsPerSession) {
+      ++actions_;
+      return std::string("quit");
+    }
+    if (actions_ > kActionsPerSession) return std::nullopt;
+    ++actions_;
+    return Choose();
+  }
+
+ private:
+  int Roll(int sides) { return std::uniform_int_distribution<int>(0, sides - 1)(random_); }
+
+  template <typename T>
+  const T& Pick(const std::vector<T>& from) {
+    return from[static_cast<std::size_t>(Roll(static_cast<int>(from.size())))];
+  }
+
+  const Window* Active() const {
+    for (const Window& window : model_.Windows()) {
+      if (window.id == model_.ActiveWindow() && window.open) return &window;
+    }
+    return nullptr;
+  }
+
+  static const Bar* OurBar(const Window& window) {
+    for (const Bar& bar : window.bars) {
+      if (bar.name == "Vox Trel") return &bar;
+    }
+    return nullptr;
+  }
+
+  std::string NameOf(Id item) const {
+    for (const Item& candidate : model_.Items()) {
+      if (candidate.id == item) return candidate.name;
+    }
+    return "?";
+  }
+
+  bool Unsent(Id item) const {
+    for (const Item& candidate : model_.Items()) {
+      if (candidate.id == item) return candidate.kind == ItemKind::kMail && !candidate.sent;
+    }
+    return false;
+  }
+
+  std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
+
+  std::vector<std::string> Clicks(const Bar& bar) {
+    std::vector<std::string> clicks;
+    for (const Control& control : bar.controls) {
+      if (!control.visible || control.kind != ControlKind::kButton) continue;
+      clicks.push_back("click " +
+                       Quoted(control.caption.empty() ? control.tooltip : control.caption));
+    }
+    for (const Control& control : bar.controls) {
+      if (control.visible && control.kind == ControlKind::kComboBox && !control.entries.empty()) {
+        clicks.push_back("choose " +
+                         std::to_string(1 + Roll(static_cast<int>(control.entries.size()))));
+      }
+    }
+    return clicks;
+  }
+
+  std::string Choose() {
+    const Window* active = Active();
+    std::vector<std::string> options = {
+        "wait 0",  "wait 50", "wait 300", "wait 1000", "wait 3000",    "open m1",
+        "open m2", "open d1", "open d2",  "compose",   "compose html", "activate explorer"};
+    for (const Window& window : model_.Windows()) {
+      if (!window.IsExplorer() && window.open) {
+        options.push_back("activate " + std::to_string(window.number));
+      }
+    }
+    if (active != nullptr && active->IsExplorer()) {
+      options.insert(options.end(), {"select none", "goto Inbox", "goto Drafts", "goto Calendar"});
+      for (const Folder& folder : model_.Folders()) {
+        if (folder.id != active->folder) continue;
+        for (const Id item : folder.items) options.push_back("select " + NameOf(item));
+      }
+    }
+    if (active != nullptr && !active->IsExplorer()) {
+      options.emplace_back("close");
+      if (Unsent(active->item)) options.emplace_back("send");
+    }
+    if (active != nullptr) {
+      if (const Bar* bar = OurBar(*active); bar != nullptr && bar->visible) {
+        // Clicks weigh most: they are what the add-in does.
+        const std::vector<std::string> clicks = Clicks(*bar);
+        for (int i = 0; i < 3; ++i) options.insert(options.end(), clicks.begin(), clicks.end());
+      }
+    }
+    return Pick(options);
+  }
+
+  const Model& model_;
+  std::mt19937_64& random_;
+  std::size_t preamble_ = 0;
+  bool started_ = false;
+  int actions_ = 0;
+};
+
+// What makes a played session a failure; empty when it passed.
+std::string Judge(int status, const std::string& output, const std::string& errors) {
+  if (status != 0) return "the session stopped: " + errors;
+  if (output.find("the add-in's") != std::string::npos) return "an error reached Outlook";
+  if (output.find("held by the add-in: none") == std::string::npos) {
+    return "the add-in still holds Outlook's objects after quit";
+  }
+  return {};
+}
+
+// Plays one random session; true when it passed.
+bool PlayOne(std::uint64_t seed, const std::string& sessionFolder) {
+  std::mt19937_64 random(seed);
+  // Forty actions with waits of at most three seconds: an hour of virtual time means a hang.
+  NativeOutlook outlook(kLongestSessionMs);
+  std::vector<std::string> lines;
+  g_current = &lines;
+  g_seed = seed;
+  Monkey monkey(*outlook.model(), random);
+  std::ostringstream output, errors;
+  const int status = outlook.Runner(sessionFolder + "/monkey.session", output)
+                         ->Run(
+                             [&]() -> std::optional<std::string> {
+                               std::optional<std::string> line = monkey.Next();
+                               if (line) lines.push_back(*line);
+                               if (line && std::getenv("MONKEY_VERBOSE") != nullptr)
+                                 std::cerr << *line << '\n';
+                               return line;
+                             },
+                             errors);
+  g_current = nullptr;
+  const std::string failure = Judge(status, output.str(), errors.str());
+  if (failure.empty()) return true;
+  std::cout << "FAILED, seed " << seed << ": " << failure << "\n" << output.str() << '\n';
+  PrintReplay(std::cout, lines, seed);
+  std::ofstream replay("monkey-failure.session");
+  PrintReplay(replay, lines, seed);
+  return false;
+}
+
+}  // namespace
+}  // namespace voxtrel::olsim
+
+int main(int argc, char** argv) {
+  const int sessions = argc > 1 ? std::atoi(argv[1]) : 300;
+  const std::uint64_t firstSeed = argc > 2 ? std::strtoull(argv[2], nullptr, 10) : 1;
+#if defined(__SANITIZE_ADDRESS__)
+  __sanitizer_set_death_callback(voxtrel::olsim::OnSanitizerDeath);
+#endif
+  int failed = 0;
+  for (int i = 0; i < sessions; ++i) {
+    if (!voxtrel::olsim::PlayOne(firstSeed + static_cast<std::uint64_t>(i), VOXTREL_SESSIONS)) {
+      ++failed;
+      if (failed == 3) break;
+    }
+  }
+  std::cout << sessions << " monkey sessions from seed " << firstSeed << ", " << failed
+            << " failed\n";
+  return failed == 0 ? 0 : 1;
+}
