@@ -120,6 +120,11 @@ int SessionRunner::Run(LineSource nextLine, std::ostream& err) {
     err << "line " << lineNumber_ << ": the session hangs: it never got past this wait\n";
     return 1;
   }
+  if (started_ && !quit_) {
+    // Outlook's final release of an add-in it did not shut down: nothing may stay held.
+    addIn_.reset();
+    ReportHeld();
+  }
   return status_;
 }
 

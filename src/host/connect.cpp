@@ -85,6 +85,8 @@ void Connect::AddinInstance_Terminate() {
     TraceWrite("iMailView setting to Nothing");
     iMailView.reset();
   }
+  // Windows whose audio object still holds them would outlive the connection.
+  MailWindow::EndAll();
   oApp.reset();
   SubscribeInspectors(nullptr);
   SubscribeExplorer(nullptr);

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <array>
 #include <exception>
+#include <set>
+#include <vector>
 
 #include "host/error_trace.h"
 #include "mailwindow/mod_mask_functions.h"
@@ -30,19 +32,37 @@ std::shared_ptr<outlook::ICommandBar> FindBar(outlook::ICommandBars& bars) {
   return nullptr;
 }
 
+thread_local std::set<MailWindow*> liveWindows;
+
 }  // namespace
 
 MailWindow::MailWindow() : iAudio(std::make_shared<Audio>()) {
+  liveWindows.insert(this);
   picFaces = LoadFaces();
   iAudioFinishedPlaying =
       iAudio->finishedPlayingEvent.Connect([this] { iAudio_finishedPlaying(); });
 }
 
 MailWindow::~MailWindow() {
+  liveWindows.erase(this);
   try {
     Class_Terminate();
   } catch (...) {
     // A terminate handler's failure has nobody to go back to.
+  }
+}
+
+void MailWindow::EndAll() noexcept {
+  std::vector<std::shared_ptr<MailWindow>> windows;
+  for (MailWindow* window : liveWindows) {
+    if (auto held = window->weak_from_this().lock()) windows.push_back(std::move(held));
+  }
+  for (const auto& window : windows) {
+    try {
+      window->Class_Terminate();
+    } catch (...) {
+      // The bar of a window Outlook already let go of; the rest is released regardless.
+    }
   }
 }
 

@@ -28,6 +28,9 @@ class MailWindow final : public std::enable_shared_from_this<MailWindow> {
 
   MailWindow();   // Class_Initialize
   ~MailWindow();  // Class_Terminate
+  // Ends every mail window of this thread, those that a recording or playback keeps alive
+  // through their audio object too, so that none outlives the add-in's connection.
+  static void EndAll() noexcept;
   MailWindow(const MailWindow&) = delete;
   MailWindow& operator=(const MailWindow&) = delete;
 

@@ -13,8 +13,14 @@ trap 'rm -rf "$work"' EXIT
 cp -r "$sessions"/. "$work"/
 eval "$("$repo/scripts/wine-harness.sh" shell)"
 
+# Also what real recordings vary in: an encoded message's size, and where the encoder and the
+# working folders lie (their short names included); and what Wine's sound libraries print.
 normalise() {
   sed -E -e 's/^trace [A-Za-z]:\\.*$/trace PATH/' \
+    -e '/^ALSA lib /d' \
+    -e 's/"Voxtrel\.mp3" [0-9]+/"Voxtrel.mp3" SIZE/g' \
+    -e '/^SHELL: /s/^SHELL: .*\\Wav2Mp3\.exe /SHELL: ...\\Wav2Mp3.exe /' \
+    -e '/^SHELL: /s/"[^"]*\\([^"\\]*)"/"...\\\1"/g' \
     -e 's/^TraceWrite [A-Za-z]:\\.*, [0-9/]+ [0-9:]+ [AP]M\\r -------------$/TraceWrite PATH, DATE\\r -------------/' \
     "$1"
 }
