@@ -1,22 +1,35 @@
 #!/usr/bin/env bash
-# Vox Trel's main job, for a fresh Debian 12 machine (as root): installs what it needs, builds
-# the Windows add-in, starts Wine with a microphone that hears a spoken sample, registers
-# voxtrel.dll for the user, and lets a VBScript record a voice message through
-# Voxtrel.VoxtrelInst and play it back. Then it tells where the MP3 is, how long it is and what
-# it is called, reading the MP3 with Linux tools.
+# Vox Trel's main job, for a fresh Debian 12 machine (as root): a whole Outlook session under
+# Wine. It installs what it needs, builds VoxTrel-Setup.exe and the simulated Outlook
+# (outlook-sim.exe), installs the add-in silently into a fresh Wine prefix whose microphone hears
+# a spoken sample, and plays scripts/main-job/outlook.session through the installed add-in:
+# record 5 s into a drafted message, play it back, tick the tagline box in the options dialog,
+# send. It prints what was sent and where the pictures and the trace are, then uninstalls and
+# checks that the folder and the keys are gone.
 #
-#   bash scripts/main-job.sh [SECONDS]      the message's length, 5 by default
+#   bash scripts/main-job.sh              the Outlook session
+#   bash scripts/main-job.sh --vbscript   the second example: a VBScript records through
+#                                         Voxtrel.VoxtrelInst (scripts/main-job/vbscript.sh)
+#
+# VOXTREL_WINDOWS_BUILD: the Windows build for outlook-sim.exe (default build/windows);
+# VOXTREL_INSTALLER_DIR: where the installer is built (default build/installer);
+# VOXTREL_RELEASE_X64, VOXTREL_RELEASE_I686: passed to scripts/build-installer.sh.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 repo=$PWD
 
-length=${1:-5}
-[[ $length =~ ^[0-9]+$ ]] && ((length >= 1 && length <= 60)) ||
-  { echo "usage: $0 [SECONDS]   (1 to 60, the length of the message)" >&2; exit 2; }
-title="Vox Trel demo message"
+if [[ ${1:-} == --vbscript ]]; then
+  shift
+  exec bash scripts/main-job/vbscript.sh "$@"
+fi
+(($# == 0)) || { echo "usage: $0 [--vbscript [SECONDS]]" >&2; exit 2; }
+
+build=$(realpath -m "${VOXTREL_WINDOWS_BUILD:-build/windows}")
+installer=$(realpath -m "${VOXTREL_INSTALLER_DIR:-build/installer}")
+out=$repo/build/main-job
 log=$repo/build/logs/main-job.log
-report=$repo/build/logs/main-job-report.txt
-# A Wine prefix of its own, so the tests' prefix stays as the tests left it.
+harness=$repo/scripts/wine-harness.sh
+# A Wine prefix of its own, made anew each run: the installer meets a clean user.
 export VOXTREL_WINE_SCRATCH=$repo/build/main-job-wine
 
 mkdir -p "$(dirname "$log")"
@@ -29,57 +42,146 @@ fail() {
 }
 # Build and tool output goes to the log; the terminal gets one line a step.
 quietly() { "$@" >>"$log" 2>&1; }
+# Wine's programs never get the terminal's pipes, which a process Wine starts could keep open.
+w() { wine "$@" </dev/null 2>>"$log"; }
 
 step "Installing the packages it needs (apt-get; only what is missing)"
 quietly bash scripts/install-deps.sh || fail "installing packages"
 
-step "Building libmp3lame for Windows (once; about 15 s)"
-quietly bash scripts/build-lame-mingw.sh x86_64-w64-mingw32 || fail "building libmp3lame"
+step "Building VoxTrel-Setup.exe: both release builds, stripped (a few minutes the first time)"
+quietly bash scripts/build-installer.sh "$installer" || fail "building the installer"
+setup=$installer/VoxTrel-Setup.exe
 
-step "Building voxtrel.dll and Wav2Mp3.exe with mingw-w64 (about a minute the first time)"
-quietly cmake --preset windows || fail "configuring the Windows build"
-quietly cmake --build --preset windows --target voxtrel Wav2Mp3 || fail "building the add-in"
-bin=$repo/build/windows/bin
+step "Building outlook-sim.exe, the simulated Outlook (Windows build)"
+quietly cmake --preset windows -B "$build" || fail "configuring the Windows build"
+quietly cmake --build "$build" --target outlook-sim -j2 || fail "building outlook-sim.exe"
 
-step "Starting Wine: a scratch prefix, a virtual display, a microphone fed with speech"
-trap 'scripts/wine-harness.sh stop >/dev/null 2>&1 || true' EXIT
-quietly scripts/wine-harness.sh start || fail "starting Wine"
-eval "$(scripts/wine-harness.sh shell)"
+step "Starting Wine in a fresh prefix, with a microphone that hears a spoken sample"
+trap 'quietly "$harness" stop || true' EXIT
+quietly "$harness" stop || true
+rm -rf "$VOXTREL_WINE_SCRATCH/prefix"
+quietly "$harness" start || fail "starting Wine"
+eval "$("$harness" shell)"
 
-step "Registering voxtrel.dll for the user (regsvr32 voxtrel.dll)"
-quietly bash scripts/register-dll-under-wine.sh "$bin/voxtrel.dll" || fail "registering voxtrel.dll"
+folder_win="$(w cmd /c 'echo %LOCALAPPDATA%' | tr -d '\r')\\Programs\\Vox Trel"
+folder=$(winepath -u "$folder_win" 2>/dev/null)
+classes='HKCU\Software\Classes'
+recorder_clsid='{FC853219-3C25-456E-9C5A-BAD877A42F39}'
+connect_clsid='{52DE24F7-78C8-4EFD-B326-6BE50CDB2FCB}'
+typelib='TypeLib\{6FACBCCC-32AD-49C5-BC9B-146FD2A11F0C}'
+ours=("$classes\\CLSID\\$recorder_clsid" "$classes\\CLSID\\$connect_clsid"
+  "$classes\\Voxtrel.VoxtrelInst" "$classes\\Voxtrel.Connect" "$classes\\$typelib"
+  "HKLM\\Software\\Classes\\$typelib"
+  'HKCU\Software\Microsoft\Office\Outlook\Addins\Voxtrel.Connect'
+  'HKCU\Software\Microsoft\Office\Outlook\Addins\Voxtrel.MailWindow'
+  'HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Vox Trel')
+key_exists() { w reg query "$1" >/dev/null 2>&1; }
 
-step "Recording a ${length}-second voice message from VBScript, then playing it back"
-windows_path() { printf 'Z:%s' "${1//\//\\}"; }
-rm -f "$report"
-quietly wine cscript //nologo "$(windows_path "$repo/tools/demo/record_message.vbs")" \
-  "$(windows_path "$report")" "$length" "$title" || true
-[[ -f $report ]] || fail "running the VBScript (it wrote no report)"
-report_value() { tr -d '\r' <"$report" | sed -n "s/^$1=//p" | tail -n 1; }
-if [[ $(report_value end) != ok ]]; then
-  fail "recording: $(report_value error)"
-fi
+step "Installing: VoxTrel-Setup.exe /S"
+code=0
+w "$setup" /S >>"$log" || code=$?
+((code == 0)) || fail "installing (VoxTrel-Setup.exe /S exited with $code)"
+[[ -f $folder/voxtrel.dll ]] || fail "installing (no voxtrel.dll in $folder)"
+# Wine only: its HKCR lacks the user's classes, so they are copied to HKLM while Outlook runs.
+copies=("CLSID\\$recorder_clsid" "CLSID\\$connect_clsid" Voxtrel.VoxtrelInst Voxtrel.Connect)
+installed=$(cd "$folder" && find . -type f -printf '%P\n' | sort | tr '\n' ' ')
+for key in "${copies[@]}"; do
+  quietly w reg copy "$classes\\$key" "HKLM\\Software\\Classes\\$key" /s /f ||
+    fail "copying the class keys to HKLM for Wine"
+done
 
-mp3_windows=$(report_value mp3)
-mp3=$(winepath -u "$mp3_windows" 2>/dev/null)
-[[ -s $mp3 ]] || fail "finding the MP3 at $mp3_windows"
-facts=$(tools/demo/mp3_facts.sh "$mp3" 2>>"$log") || fail "decoding the MP3 with LAME"
-eval "$(sed 's/^/mp3_/' <<<"$facts")"
-trace=$WINEPREFIX/drive_c/debug.log
+step "Outlook session: record 5 s, stop, play, tick the tagline box, send (about 15 s)"
+rm -rf "$out"
+mkdir -p "$out"
+cp scripts/main-job/outlook.session "$out/"
+# A session's files (the saved attachment, the pictures) are written beside it.
+code=0
+(cd "$out" && w "$build/bin/outlook-sim.exe" outlook.session --trace) >"$out/session.out" || code=$?
+tr -d '\r' <"$out/session.out" >"$out/session.txt"
+rm -f "$out/session.out"
+cat "$out/session.txt" >>"$log"
+((code == 0)) || fail "playing the session (outlook-sim.exe exited with $code; $out/session.txt)"
+cp "$folder/Debug.log" "$out/trace.log" 2>/dev/null || fail "copying the trace log"
+for key in "${copies[@]}"; do quietly w reg delete "HKLM\\Software\\Classes\\$key" /f || true; done
 
+step "Uninstalling: Uninstall.exe /S"
+code=0
+w "$folder/Uninstall.exe" /S >>"$log" || code=$?
+((code == 0)) || fail "uninstalling (Uninstall.exe /S exited with $code)"
+# The uninstaller runs from a copy in the temporary folder; the folder goes last.
+for _ in $(seq 600); do
+  [[ -e $folder ]] || break
+  sleep 0.1
+done
+left=()
+[[ -e $folder ]] && left+=("$folder_win")
+for key in "${ours[@]}"; do key_exists "$key" && left+=("$key"); done
 step "Done"
+
+# What the session printed, read back; what is not as it should be makes the job fail.
+wrong=()
+expect() { "${@:2}" || wrong+=("$1"); }
+saved=$(grep -m1 '^saved m1 1 ' "$out/session.txt") || fail "saving the attachment (no saved line)"
+attachment=$(sed -E 's/^saved m1 1 "([^"]*)".*/\1/' <<<"$saved")
+bytes=$(sed -E 's/.* ([0-9]+) bytes to .*/\1/' <<<"$saved")
+facts=$(tools/demo/mp3_facts.sh "$out/Voxtrel.mp3" 2>>"$log") || fail "decoding the attachment"
+eval "$(sed 's/^/mp3_/' <<<"$facts")"
+expect "the recording is not about 5 s long" awk -v s="$mp3_seconds" 'BEGIN { exit !(s > 4) }'
+# The first dump comes after the playback: its inspector shows Play again once that has ended.
+played=$(awk '/^inspector 1 /{i = 1; next} i && /^[a-z]/{exit} i && /button "Play" visible/{print 1}' \
+  "$out/session.txt")
+expect "the playback had not ended after 7 s" test -n "$played"
+box=$(sed -nE 's/^dialog "[^"]*" visible .* box ("[^"]*") (clear|ticked|grey) .*/\1 \2/p' "$out/session.txt")
+expect "the dialog's box was not ticked" test "${box##* }" = ticked
+tagline=$(sed -n 's/^setting TagLine //p' "$out/session.txt")
+expect '"TagLine" is not "1"' test "$tagline" = '"1"'
+sent=$(grep '^mail m1 ' "$out/session.txt" | tail -n 1)
+subject=$(sed -E 's/^mail m1 [a-z]+ subject ("[^"]*").*/\1/' <<<"$sent")
+expect "the message was not sent" grep -q '^mail m1 sent ' <<<"$sent"
+held=$(sed -n 's/^held by the add-in: //p' "$out/session.txt")
+expect "the add-in still held something of Outlook's at quit" test "$held" = none
+# The sent body's last two lines: the tagline's tail.
+tail_lines=$(python3 - "$out/session.txt" <<'EOF'
+import re, sys
+body = [l for l in open(sys.argv[1]) if l.startswith('  body "')][-1].rstrip('\n')[8:-1]
+escapes = {'r': '\r', 'n': '\n', 't': '\t', '"': '"', '\\': '\\'}
+text = re.sub(r'\\(x[0-9A-Fa-f]{2}|.)',
+              lambda m: chr(int(m[1][1:], 16)) if len(m[1]) == 3 else escapes.get(m[1], m[1]), body)
+for line in text.replace('\r\n', '\n').split('\n')[-2:]:
+    print('    | ' + line)
+EOF
+)
+expect "the sent body has no tagline" grep -q 'voxtrel\.example' <<<"$tail_lines"
+pictures=()
+for picture in compose.png dialog.png; do [[ -f $out/$picture ]] && pictures+=("$out/$picture"); done
+
 cat <<EOF
 
-Your voice message is ready.
+A voice message went out from the simulated Outlook, through the installed Vox Trel.
 
-  File (as Windows sees it):  $mp3_windows
-  File (on this Linux box):   $mp3
-  Length:                     $(printf '%.1f' "$mp3_seconds") seconds (decoded with LAME)
-  Title (ID3 tag):            ${mp3_title:-(none)}
-  Loudness:                   $mp3_rms_db dB RMS (silence would be far below -60)
+  Installed:      $installed
+                  into "$folder_win" by VoxTrel-Setup.exe /S
+  Sent:           $subject, after Record, 5 s, Stop, Play to the end
+  Attachment:     $attachment, $bytes bytes, saved as $out/Voxtrel.mp3
+  Length:         $(printf '%.2f' "$mp3_seconds") s, decoded with LAME
+  Title (ID3):    ${mp3_title:-(empty, as for every recording made in a mail window)}
+  Loudness:       $mp3_rms_db dB RMS (silence would be far below -60)
+  Options dialog: box ${box:-(not printed)} through its window; "TagLine" ${tagline:-missing}
+  Tagline's tail, the sent body's last lines:
+$tail_lines
+  Add-in at quit: held ${held:-(not printed)} of Outlook's
 
-It was recorded through Voxtrel.VoxtrelInst, the add-in's scriptable recorder, from the spoken
-sample Wine's microphone hears, encoded by Wav2Mp3.exe and played back once (to Wine's virtual
-sound card, so there was nothing to hear). Every step is in the trace log:
-  $trace
+  Pictures:       ${pictures[*]:-none (this outlook-sim.exe takes no screenshots)}
+  Trace log:      $out/trace.log
+  Session:        $out/outlook.session, its output in $out/session.txt
 EOF
+if ((${#left[@]} == 0)); then
+  printf '\nUninstalled with Uninstall.exe /S: the folder and our registry keys are gone.\n'
+else
+  wrong+=("the uninstall left: ${left[*]}")
+fi
+if ((${#wrong[@]})); then
+  printf '\nNot as it should be:\n' >&2
+  printf '  %s\n' "${wrong[@]}" >&2
+  exit 1
+fi
