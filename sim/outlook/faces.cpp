@@ -11,7 +11,7 @@
 namespace voxtrel::olsim {
 namespace {
 
-constexpr std::uint32_t kTransparent = 0xFF000000;
+constexpr std::uint32_t kTransparent = FacePixels::kClearPixel;
 constexpr std::uint32_t kWhite = 0xFFFFFF;
 
 // What the button shows, pixel by pixel from the top: a colour or transparent.
@@ -62,6 +62,14 @@ std::optional<std::string> FaceIdentity(const platform::Bytes& picture,
   bytes += std::to_string(dib->width) + "x" + std::to_string(dib->height);
   for (const std::uint32_t pixel : shown) bytes.append(reinterpret_cast<const char*>(&pixel), 4);
   return ShortHash(bytes);
+}
+
+std::optional<FacePixels> ShownFacePixels(const platform::Bytes& picture,
+                                          const platform::Bytes* mask) {
+  const auto dib = sim::ParseDib(picture);
+  if (!dib) return std::nullopt;
+  const auto maskDib = mask ? sim::ParseDib(*mask) : std::nullopt;
+  return FacePixels{dib->width, dib->height, ShownFace(*dib, maskDib ? &*maskDib : nullptr)};
 }
 
 std::string ShortHash(const std::string& bytes) {

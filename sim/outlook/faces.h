@@ -1,7 +1,9 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/clipboard.h"
 
@@ -13,6 +15,16 @@ namespace voxtrel::olsim {
 // a DIB.
 std::optional<std::string> FaceIdentity(const platform::Bytes& picture,
                                         const platform::Bytes* mask);
+
+// A face as a button shows it, row by row from the top: 0x00RRGGBB, or kClearPixel where the
+// bar shows through.
+struct FacePixels {
+  static constexpr std::uint32_t kClearPixel = 0xFF000000;
+  int width = 0, height = 0;
+  std::vector<std::uint32_t> pixels;
+};
+std::optional<FacePixels> ShownFacePixels(const platform::Bytes& picture,
+                                          const platform::Bytes* mask);
 
 // FNV-1a: a short identity that stays the same from run to run.
 std::string ShortHash(const std::string& bytes);

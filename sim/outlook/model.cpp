@@ -585,6 +585,7 @@ void Model::PasteFace(Id control) {
     throw Error(-2147467259, kOffice, "Method 'PasteFace' of object '_CommandBarButton' failed");
   }
   button.face = *face;
+  button.facePixels = *ShownFacePixels(*picture, mask ? &*mask : nullptr);
 }
 
 std::int32_t Model::Left(Id window) {

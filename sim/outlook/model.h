@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/clipboard.h"
+#include "sim/outlook/faces.h"
 
 // The simulated Outlook: one in-memory model of Outlook's windows, folders and items and of
 // Office's command bars. Objects are plain structures named by ids, so that both the native
@@ -85,7 +86,8 @@ struct Control {
   std::string parameter, caption, tooltip;
   std::int32_t style = 0;
   bool visible = true;
-  std::string face;  // a short identity of the pasted face; empty for none
+  std::string face;       // a short identity of the pasted face; empty for none
+  FacePixels facePixels;  // what the pasted face shows, for a window that draws it
   std::vector<std::string> entries;
   std::int32_t listIndex = 0;
 };
