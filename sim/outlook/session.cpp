@@ -235,6 +235,11 @@ const std::map<std::string, SessionRunner::Action>& SessionRunner::Actions() {
           r.model_->RemoveAttachment(r.model_->ItemNamed(w[1]).id, Number(w[2], r.usage_));
         }}},
       {"save", {"save ID N FILE", 4, 4, false, &SessionRunner::Save}},
+      {"screenshot",
+       {"screenshot FILE", 2, 2, false,
+        [](SessionRunner& r, const Words& w) {
+          if (r.host_.screenshot) r.host_.screenshot(r.host_.saveFolder + "\\" + w[1]);
+        }}},
       {"dump",
        {"dump", 1, 1, false, [](SessionRunner& r, const Words&) { r.out_ << Dump(*r.model_); }}},
       {"held", {"held", 1, 1, false, [](SessionRunner& r, const Words&) { r.ReportHeld(); }}},

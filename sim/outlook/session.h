@@ -43,6 +43,8 @@ struct SessionHost {
   std::function<std::vector<std::string>()> takeHandlerFailures;
   // The folder that relative paths of `save` name, in the model's files.
   std::string saveFolder;
+  // Writes the screen as a PNG file (a path in saveFolder); none where there is no screen.
+  std::function<void(const std::string& path)> screenshot = nullptr;
 };
 
 // The add-in's options dialog as a user sees it.
