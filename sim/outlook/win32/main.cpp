@@ -25,6 +25,7 @@
 #include "sim/outlook/win32/addin_host.h"
 #include "sim/outlook/win32/options_dialog_window.h"
 #include "sim/outlook/win32/sim_object.h"
+#include "sim/outlook/win32/sim_windows.h"
 #include "win32/base/text.h"
 #include "win32/base/unique_handle.h"
 #include "win32/platform/win32_clipboard.h"
@@ -216,6 +217,7 @@ int Main(int argc, char** argv) {
     clipboard.Close();
   }
   auto model = std::make_shared<Model>(files, clipboard);
+  SimWindows windows(model);
   Face face{model, &census, nullptr, &timings};
   Connections connections(face);
   face.connections = &connections;
@@ -232,7 +234,8 @@ int Main(int argc, char** argv) {
                    RunUntil,
                    [&census] { return census.Live(); },
                    [&census] { return census.TakeFailures(); },
-                   FolderOf(FullPath(options.session))};
+                   FolderOf(FullPath(options.session)),
+                   [&windows](const std::string& path) { windows.Screenshot(path); }};
   int status = 0;
   {
     SessionRunner runner(model, host, options.session, std::cout);
