@@ -84,7 +84,7 @@ w "$setup" /S >>"$log" || code=$?
 [[ -f $folder/voxtrel.dll ]] || fail "installing (no voxtrel.dll in $folder)"
 # Wine only: its HKCR lacks the user's classes, so they are copied to HKLM while Outlook runs.
 copies=("CLSID\\$recorder_clsid" "CLSID\\$connect_clsid" Voxtrel.VoxtrelInst Voxtrel.Connect)
-installed=$(cd "$folder" && find . -type f -printf '%P\n' | sort | tr '\n' ' ')
+installed=$(cd "$folder" && find . -type f -printf '%P\n' | sort | paste -sd' ')
 for key in "${copies[@]}"; do
   quietly w reg copy "$classes\\$key" "HKLM\\Software\\Classes\\$key" /s /f ||
     fail "copying the class keys to HKLM for Wine"
@@ -153,7 +153,10 @@ EOF
 )
 expect "the sent body has no tagline" grep -q 'voxtrel\.example' <<<"$tail_lines"
 pictures=()
-for picture in compose.png dialog.png; do [[ -f $out/$picture ]] && pictures+=("$out/$picture"); done
+for picture in compose.png dialog.png; do
+  expect "no picture $picture" test -s "$out/$picture"
+  pictures+=("$out/$picture")
+done
 
 cat <<EOF
 
@@ -171,7 +174,8 @@ A voice message went out from the simulated Outlook, through the installed Vox T
 $tail_lines
   Add-in at quit: held ${held:-(not printed)} of Outlook's
 
-  Pictures:       ${pictures[*]:-none (this outlook-sim.exe takes no screenshots)}
+  Pictures:       ${pictures[0]} (the compose window and its bar)
+                  ${pictures[1]} (the options dialog, box ticked)
   Trace log:      $out/trace.log
   Session:        $out/outlook.session, its output in $out/session.txt
 EOF
