@@ -14,7 +14,7 @@ repo=$PWD
 
 length=${1:-5}
 [[ $length =~ ^[0-9]+$ ]] && ((length >= 1 && length <= 60)) ||
-  { echo "usage: scripts/main-job.sh --vbscript [SECONDS]   (1 to 60, the length of the message)" >&2; exit 2; }
+  { echo "usage: scripts/main-job.sh --vbscript [SECONDS]   (1 to 60, 5 by default)" >&2; exit 2; }
 title="Vox Trel demo message"
 log=$repo/build/logs/main-job-vbscript.log
 report=$repo/build/logs/main-job-vbscript-report.txt
