@@ -115,7 +115,9 @@ for _ in $(seq 600); do
 done
 left=()
 [[ -e $folder ]] && left+=("$folder_win")
-for key in "${ours[@]}"; do key_exists "$key" && left+=("$key"); done
+for key in "${ours[@]}" "${copies[@]/#/HKLM\\Software\\Classes\\}"; do
+  key_exists "$key" && left+=("$key")
+done
 step "Done"
 
 # What the session printed, read back; what is not as it should be makes the job fail.
