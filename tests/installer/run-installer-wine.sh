@@ -47,11 +47,22 @@ value() {
   tr -d '\r' <"$work/query" | sed -n "s/^ *${2:-(Default)} *REG_[A-Z_]* *//p"
 }
 key_exists() { w reg query "$1" >/dev/null; }
-# The user's registry as text, sorted within each key.
+# The user's registry as text, sorted within each key. Wine's reg.exe now and then ends
+# without writing the file (seen once while another program had just started); it is asked
+# again, and each retry is said.
 export_hkcu() {
-  rm -f "$work/export.reg"
-  w reg export HKCU "$work/export.reg" /y >/dev/null
-  iconv -f UTF-16 -t UTF-8 "$work/export.reg" | tr -d '\r' >"$1"
+  local attempt
+  for attempt in 1 2 3 4 5; do
+    rm -f "$work/export.reg"
+    if w reg export HKCU "$work/export.reg" /y >/dev/null && [[ -s $work/export.reg ]]; then
+      iconv -f UTF-16 -t UTF-8 "$work/export.reg" | tr -d '\r' >"$1"
+      return 0
+    fi
+    echo "note: reg export wrote nothing (attempt $attempt), asking again"
+    sleep 1
+  done
+  : >"$1"
+  return 1
 }
 files_of() { (cd "$1" 2>/dev/null && find . -type f -printf '%P %s\n' | sort); }
 
