@@ -9,27 +9,21 @@ namespace {
 
 using modTraceWrite::TraceWrite;
 
-constexpr char kRecord[] = "Record";
-constexpr char kStop[] = "Stop";
-constexpr char kPause[] = "Pause";
-constexpr char kContinue[] = "Continue";
-
-// The click banner; written before the handler's error handler, so a trace that cannot be
-// written goes back to Office.
-void Banner(std::string_view title, std::string_view handler, const std::string& caption) {
-  TraceWrite("");
-  TraceWrite(title);
-  TraceWrite(handler);
-  TraceWrite("Caption: " + caption);
-}
-
 const char* TrueFalse(bool value) {
   return value ? "True" : "False";
 }
 
 }  // namespace
 
-// Both faces of one window's audio object work in its own folder, so two windows never
+void MailWindow::ClickBanner(std::string_view title, std::string_view handler,
+                             const std::string& caption) {
+  TraceWrite("");
+  TraceWrite(title);
+  TraceWrite(handler);
+  TraceWrite("Caption: " + caption);
+}
+
+// A window's recording and playback use its audio object's own folder, so two windows never
 // overwrite each other's message.
 std::string MailWindow::MessageFile() {
   return Required(iAudio).workingFile(Audio::kMessageFile);
@@ -45,13 +39,13 @@ void MailWindow::btnRecord_Click(outlook::IButton& Ctrl, bool&) {
   // A close inside the pumps releases the members; the click finishes on what it started with.
   const auto self = shared_from_this();
   const std::shared_ptr<Audio> audio = iAudio;
-  Banner("--- RECORD ----", "btnRecord_Click", Ctrl.Caption());
+  ClickBanner("--- RECORD ----", "btnRecord_Click", Ctrl.Caption());
   TraceErrors("MailWindow.btnRecord_Click } ERROR: ", [&] {
     Required(btnPlay).Visible(false);
-    if (Required(btnRecord).Caption() == kRecord) {
+    if (Required(btnRecord).Caption() == kCaptionRecord) {
       Required(audio).Creator = self;
       TraceWrite("Audio.Record: Creator Set");
-      btnRecord->Caption(kStop);
+      btnRecord->Caption(kCaptionStop);
       ChangePicture(*btnRecord, kFaceStop);
       Required(btnPause).Visible(true);
       PositionAudioForm();
@@ -62,14 +56,14 @@ void MailWindow::btnRecord_Click(outlook::IButton& Ctrl, bool&) {
     const std::string caption = Required(btnRecord).Caption();
     TraceWrite("MailWindow.btnRecord: btnRecord.Caption = '" + caption +
                "' bFinishedRecording = " + TrueFalse(audio->bFinishedRecording));
-    if (caption == kStop && audio->bFinishedRecording) {
+    if (caption == kCaptionStop && audio->bFinishedRecording) {
       AddAttachment(MessageFile());
       TraceWrite("Mailwindow.btnRecord: Attachment added");
-      btnRecord->Caption(kRecord);
+      btnRecord->Caption(kCaptionRecord);
       ChangePicture(*btnRecord, kFaceRecord);
       btnRecord->Visible(false);
       Required(btnPause).Visible(false);
-      btnPause->Caption(kPause);
+      btnPause->Caption(kCaptionPause);
       ChangePicture(*btnPause, kFacePause);
       Required(btnPlay).Visible(true);
       Required(btnDelete).Visible(true);
@@ -83,14 +77,14 @@ void MailWindow::btnRecord_Click(outlook::IButton& Ctrl, bool&) {
 void MailWindow::btnPause_Click(outlook::IButton& Ctrl, bool&) {
   const auto self = shared_from_this();
   const std::shared_ptr<Audio> audio = iAudio;
-  Banner("--- PAUSE ---", "btnPause_Click", Ctrl.Caption());
+  ClickBanner("--- PAUSE ---", "btnPause_Click", Ctrl.Caption());
   TraceErrors("MailWindow.btnPause_Click} ERROR: ", [&] {
     outlook::IButton& pause = Required(btnPause);
-    if (pause.Caption() != kPause) {
-      pause.Caption(kPause);
+    if (pause.Caption() != kCaptionPause) {
+      pause.Caption(kCaptionPause);
     } else {
       Required(audio).bPaused = true;
-      pause.Caption(kContinue);
+      pause.Caption(kCaptionContinue);
     }
     PositionAudioForm();
     Required(audio).Pause(false);
@@ -101,15 +95,15 @@ void MailWindow::btnPause_Click(outlook::IButton& Ctrl, bool&) {
 void MailWindow::btnDelete_Click(outlook::IButton& Ctrl, bool& CancelDefault) {
   const auto self = shared_from_this();
   const std::shared_ptr<Audio> audio = iAudio;
-  Banner("---- DELETE ----", "btnDelete_Click", Ctrl.Caption());
+  ClickBanner("---- DELETE ----", "btnDelete_Click", Ctrl.Caption());
   bool again = false;
   TraceErrors("MailWindow.btnDelete_Click} ERROR: ", [&] {
     outlook::IButton& pause = Required(btnPause);
-    if (pause.Caption() == kContinue) {
-      pause.Caption(kPause);
+    if (pause.Caption() == kCaptionContinue) {
+      pause.Caption(kCaptionPause);
       ChangePicture(pause, kFacePause);
       Required(audio).Play(false);
-    } else if (pause.Caption() == kPause && !Required(audio).bFinishedPlaying) {
+    } else if (pause.Caption() == kCaptionPause && !Required(audio).bFinishedPlaying) {
       audio->Pause(false);
       audio->Play(false);
     }

@@ -67,6 +67,16 @@ class MailWindow final : public std::enable_shared_from_this<MailWindow> {
   void PositionAudioForm();
   void iAudio_finishedPlaying();
   void TouchMailItem();
+  // A click handler's first lines; written before its error handler, so a trace that cannot be
+  // written goes back to Office.
+  static void ClickBanner(std::string_view title, std::string_view handler,
+                          const std::string& caption);
+  // The captions the commands switch between: they are the state, compared as exact texts.
+  static constexpr char kCaptionRecord[] = "Record";
+  static constexpr char kCaptionPlay[] = "Play";
+  static constexpr char kCaptionStop[] = "Stop";
+  static constexpr char kCaptionPause[] = "Pause";
+  static constexpr char kCaptionContinue[] = "Continue";
   // Where this window's recording is encoded and its attachments are saved for playing.
   std::string MessageFile();
   // Holds the button and its click subscription; empty clears both.

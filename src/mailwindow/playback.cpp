@@ -1,12 +1,9 @@
 #include "common/classic.h"
 #include "host/error_trace.h"
-#include "host/mod_trace_write.h"
 #include "mailwindow/mail_window.h"
 #include "mailwindow/required.h"
 
 namespace voxtrel {
-
-using modTraceWrite::TraceWrite;
 
 // Maps the Files list's selection to the attachment's position: the list holds only the voice
 // attachments, so unless every attachment is listed they are counted off in order.
@@ -27,17 +24,14 @@ std::int16_t MailWindow::SelectedAttachmentIndex() {
 void MailWindow::btnPlay_Click(outlook::IButton& Ctrl, bool&) {
   const auto self = shared_from_this();
   const std::shared_ptr<Audio> audio = iAudio;
-  TraceWrite("");
-  TraceWrite("--- PLAY ---");
-  TraceWrite("btnPlay_Click");
-  TraceWrite("Caption: " + Ctrl.Caption());
+  ClickBanner("--- PLAY ---", "btnPlay_Click", Ctrl.Caption());
   TraceErrors("MailWindow.btnPlay_Click } ERROR: ", [&] {
-    if (Required(btnPlay).Caption() == "Play") {
+    if (Required(btnPlay).Caption() == kCaptionPlay) {
       Required(audio).Creator = self;
       Required(btnRecord).Visible(false);
-      btnPlay->Caption("Stop");
+      btnPlay->Caption(kCaptionStop);
       ChangePicture(*btnPlay, kFaceStop);
-      Required(btnPause).Caption("Pause");
+      Required(btnPause).Caption(kCaptionPause);
       ChangePicture(*btnPause, kFacePause);
       btnPause->Visible(true);
       PositionAudioForm();
@@ -58,7 +52,7 @@ void MailWindow::btnPlay_Click(outlook::IButton& Ctrl, bool&) {
 // Also raised by the audio object when a playback ends by itself.
 void MailWindow::iAudio_finishedPlaying() {
   Required(btnPause).Visible(false);
-  Required(btnPlay).Caption("Play");
+  Required(btnPlay).Caption(kCaptionPlay);
   ChangePicture(*btnPlay, kFacePlay);
   TouchMailItem();
 }

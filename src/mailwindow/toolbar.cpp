@@ -38,11 +38,12 @@ void MailWindow::AddButtonsToBar() {
     btnVoxtrel = AddButton(bar, "Vox Trel", "Voxtrel", true, kFaceVoxtrel);
     btnVoxtrelClick = btnVoxtrel->SubscribeClick([this](bool& c) { btnVoxtrel_Click(c); });
     BindButton(btnRecord, btnRecordClick,
-               AddButton(bar, "Record", "Record", bComposing, kFaceRecord),
+               AddButton(bar, "Record", kCaptionRecord, bComposing, kFaceRecord),
                &MailWindow::btnRecord_Click);
-    BindButton(btnPlay, btnPlayClick, AddButton(bar, "Play", "Play", bHasAttachments, kFacePlay),
+    BindButton(btnPlay, btnPlayClick,
+               AddButton(bar, "Play", kCaptionPlay, bHasAttachments, kFacePlay),
                &MailWindow::btnPlay_Click);
-    BindButton(btnPause, btnPauseClick, AddButton(bar, "Pause", "Pause", false, kFacePause),
+    BindButton(btnPause, btnPauseClick, AddButton(bar, "Pause", kCaptionPause, false, kFacePause),
                &MailWindow::btnPause_Click);
 
     auto files = bar.AddComboBox("Files");

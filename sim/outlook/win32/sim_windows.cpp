@@ -13,6 +13,7 @@
 namespace voxtrel::olsim::win32 {
 namespace {
 
+using voxtrel::win32::PaintScope;
 using voxtrel::win32::ScopedSelection;
 using voxtrel::win32::UniqueBitmap;
 using voxtrel::win32::UniqueBrush;
@@ -182,20 +183,6 @@ void DrawInspectorContent(HDC dc, const Item& item, RECT area) {
   Text(dc, item.body, {body.left + 6, body.top + 4, body.right - 6, body.bottom - 4}, kText,
        DT_WORDBREAK | DT_NOPREFIX | DT_EDITCONTROL);
 }
-
-class PaintScope {
- public:
-  explicit PaintScope(HWND window) : window_(window), dc_(BeginPaint(window, &paint_)) {}
-  ~PaintScope() { EndPaint(window_, &paint_); }
-  PaintScope(const PaintScope&) = delete;
-  PaintScope& operator=(const PaintScope&) = delete;
-  HDC dc() const { return dc_; }
-
- private:
-  HWND window_;
-  PAINTSTRUCT paint_{};
-  HDC dc_;
-};
 
 BOOL CALLBACK PaintNow(HWND window, LPARAM) {
   if (IsWindowVisible(window))

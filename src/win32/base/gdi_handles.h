@@ -25,6 +25,21 @@ class WindowDc {
   HDC dc_;
 };
 
+// A window's painting between BeginPaint and EndPaint, for WM_PAINT.
+class PaintScope {
+ public:
+  explicit PaintScope(HWND window) : window_(window), dc_(BeginPaint(window, &paint_)) {}
+  ~PaintScope() { EndPaint(window_, &paint_); }
+  PaintScope(const PaintScope&) = delete;
+  PaintScope& operator=(const PaintScope&) = delete;
+  HDC dc() const { return dc_; }
+
+ private:
+  HWND window_;
+  PAINTSTRUCT paint_{};  // before dc_: BeginPaint fills it
+  HDC dc_;
+};
+
 // Keeps an object selected into a DC until the scope ends, then puts the previous one back.
 class ScopedSelection {
  public:
