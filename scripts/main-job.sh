@@ -32,16 +32,7 @@ harness=$repo/scripts/wine-harness.sh
 # A Wine prefix of its own, made anew each run: the installer meets a clean user.
 export VOXTREL_WINE_SCRATCH=$repo/build/main-job-wine
 
-mkdir -p "$(dirname "$log")"
-: >"$log"
-step() { printf '[%4ss] %s\n' "$SECONDS" "$*"; }
-fail() {
-  printf '\nThe main job failed while %s.\nThe full output is in %s; its end:\n\n' "$1" "$log" >&2
-  tail -n 15 "$log" >&2
-  exit 1
-}
-# Build and tool output goes to the log; the terminal gets one line a step.
-quietly() { "$@" >>"$log" 2>&1; }
+source "$repo/scripts/main-job/steps.sh"
 # Wine's programs never get the terminal's pipes, which a process Wine starts could keep open.
 w() { wine "$@" </dev/null 2>>"$log"; }
 

@@ -22,16 +22,7 @@ report=$repo/build/logs/main-job-vbscript-report.txt
 export VOXTREL_WINE_SCRATCH=$repo/build/main-job-vbscript-wine
 build=$(realpath -m "${VOXTREL_WINDOWS_BUILD:-build/windows}")
 
-mkdir -p "$(dirname "$log")"
-: >"$log"
-step() { printf '[%4ss] %s\n' "$SECONDS" "$*"; }
-fail() {
-  printf '\nThe main job failed while %s.\nThe full output is in %s; its end:\n\n' "$1" "$log" >&2
-  tail -n 15 "$log" >&2
-  exit 1
-}
-# Build and tool output goes to the log; the terminal gets one line a step.
-quietly() { "$@" >>"$log" 2>&1; }
+source "$repo/scripts/main-job/steps.sh"
 
 step "Installing the packages it needs (apt-get; only what is missing)"
 quietly bash scripts/install-deps.sh || fail "installing packages"

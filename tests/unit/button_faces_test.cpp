@@ -8,40 +8,13 @@
 #include "sim/outlook/faces.h"
 #include "sim/pictures/dib.h"
 #include "sim/platform/fake_platform.h"
+#include "support/face_checks.h"
 
 namespace voxtrel {
 
 using platform::Bytes;
 
-// Keeps what the clipboard offered when the face was pasted, as Office reads it.
-class CapturingButton final : public outlook::IButton {
- public:
-  explicit CapturingButton(sim::MemoryClipboard& clipboard) : clipboard_(clipboard) {}
-  std::string Caption() override { return {}; }
-  void Caption(const std::string&) override {}
-  void Style(std::int32_t) override {}
-  bool Visible() override { return true; }
-  void Visible(bool) override {}
-  void ToolTipText(const std::string&) override {}
-  std::int32_t Width() override { return 0; }
-  std::int32_t Top() override { return 0; }
-  void PasteFace() override {
-    ++pastes;
-    if (fails) throw Error(-2147467259, "Office", "Method 'PasteFace' failed");
-    EXPECT_TRUE(clipboard_.Open());
-    face = clipboard_.GetData(clipboard_.RegisterFormat("Toolbar Button Face"));
-    mask = clipboard_.GetData(clipboard_.RegisterFormat("Toolbar Button Mask"));
-    clipboard_.Close();
-  }
-  outlook::Subscription SubscribeClick(ClickHandler) override { return nullptr; }
-
-  int pastes = 0;
-  bool fails = false;
-  std::optional<Bytes> face, mask;
-
- private:
-  sim::MemoryClipboard& clipboard_;
-};
+using testing_faces::PastingButton;
 
 class ChangePictureTest : public testing::Test {
  protected:
@@ -71,30 +44,20 @@ class ChangePictureTest : public testing::Test {
 
   sim::FakePlatform fake_;
   std::shared_ptr<MailWindow> window_;
-  CapturingButton button_{fake_.clipboard};
+  PastingButton button_{fake_.clipboard};
 };
 
 namespace {
 
 TEST_F(ChangePictureTest, EveryPureWhitePixelOfEveryFaceIsTransparentAndNoOther) {
-  const std::vector<std::pair<std::int16_t, std::string>> faces = {
-      {0, "product"}, {1, "record"}, {2, "play"},      {3, "stop"},
-      {4, "pause"},   {6, "delete"}, {7, "properties"}};
-  for (const auto& [slot, name] : faces) {
+  for (const auto& [slot, name] : testing_faces::kFaces) {
     button_.face.reset();
     Change(slot);
     ASSERT_TRUE(button_.face && button_.mask) << name;
     const auto face = sim::ParseDib(*button_.face);
     const auto mask = sim::ParseDib(*button_.mask);
     ASSERT_TRUE(face && mask) << name;
-    int transparent = 0;
-    for (int y = 0; y < 16; ++y) {
-      for (int x = 0; x < 16; ++x) {
-        const bool white = face->ColourAt(x, y) == 0xFFFFFF;
-        EXPECT_EQ(mask->ColourAt(x, y) == 0xFFFFFF, white) << name << ' ' << x << ',' << y;
-        transparent += white;
-      }
-    }
+    const int transparent = testing_faces::ExpectMaskOnPureWhite(*face, *mask, name);
     EXPECT_GT(transparent, 0) << name;
     EXPECT_LT(transparent, 256) << name;
     EXPECT_EQ(olsim::FaceIdentity(*button_.face, &*button_.mask), name);

@@ -10,39 +10,14 @@
 #include "mailwindow/mail_window.h"
 #include "sim/outlook/faces.h"
 #include "sim/pictures/dib.h"
+#include "support/face_checks.h"
 #include "win32/platform/win32_platform.h"
 
 namespace voxtrel {
 
 using platform::Bytes;
 
-// Reads the face off the clipboard when pasted, as Office does.
-class ClipboardButton final : public outlook::IButton {
- public:
-  explicit ClipboardButton(platform::IClipboard& clipboard) : clipboard_(clipboard) {}
-  std::string Caption() override { return {}; }
-  void Caption(const std::string&) override {}
-  void Style(std::int32_t) override {}
-  bool Visible() override { return true; }
-  void Visible(bool) override {}
-  void ToolTipText(const std::string&) override {}
-  std::int32_t Width() override { return 0; }
-  std::int32_t Top() override { return 0; }
-  void PasteFace() override {
-    ++pastes;
-    ASSERT_TRUE(clipboard_.Open());
-    face = clipboard_.GetData(clipboard_.RegisterFormat("Toolbar Button Face"));
-    mask = clipboard_.GetData(clipboard_.RegisterFormat("Toolbar Button Mask"));
-    clipboard_.Close();
-  }
-  outlook::Subscription SubscribeClick(ClickHandler) override { return nullptr; }
-
-  int pastes = 0;
-  std::optional<Bytes> face, mask;
-
- private:
-  platform::IClipboard& clipboard_;
-};
+using testing_faces::PastingButton;
 
 class ChangePictureTest : public testing::Test {
  protected:
@@ -55,7 +30,7 @@ class ChangePictureTest : public testing::Test {
 
   win32::Win32Platform platform_;
   std::shared_ptr<MailWindow> window_;
-  ClipboardButton button_{platform_.services().clipboard};
+  PastingButton button_{platform_.services().clipboard};
 };
 
 namespace {
@@ -84,10 +59,7 @@ TEST_F(ChangePictureTest, TextOnTheRealClipboardSurvivesTwentyFaceChangesByteFor
 }
 
 TEST_F(ChangePictureTest, RealGdiMasksEveryPureWhitePixelOfEveryFaceAndNoOther) {
-  const std::vector<std::pair<std::int16_t, std::string>> faces = {
-      {0, "product"}, {1, "record"}, {2, "play"},      {3, "stop"},
-      {4, "pause"},   {6, "delete"}, {7, "properties"}};
-  for (const auto& [slot, name] : faces) {
+  for (const auto& [slot, name] : testing_faces::kFaces) {
     button_.face.reset();
     button_.mask.reset();
     Change(slot);
@@ -95,13 +67,7 @@ TEST_F(ChangePictureTest, RealGdiMasksEveryPureWhitePixelOfEveryFaceAndNoOther) 
     const auto face = sim::ParseDib(*button_.face);
     const auto mask = sim::ParseDib(*button_.mask);
     ASSERT_TRUE(face && mask) << name;
-    EXPECT_EQ(mask->bitCount, 1);
-    for (int y = 0; y < 16; ++y) {
-      for (int x = 0; x < 16; ++x) {
-        EXPECT_EQ(mask->ColourAt(x, y) == 0xFFFFFF, face->ColourAt(x, y) == 0xFFFFFF)
-            << name << ' ' << x << ',' << y;
-      }
-    }
+    testing_faces::ExpectMaskOnPureWhite(*face, *mask, name);
     EXPECT_EQ(olsim::FaceIdentity(*button_.face, &*button_.mask), name);
   }
 }
