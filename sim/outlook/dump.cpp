@@ -31,7 +31,8 @@ const char* Shown(bool visible) {
   return visible ? "visible" : "hidden";
 }
 
-void DumpControl(std::ostream& out, const Window& window, const Bar& bar, const Control& control) {
+void DumpControl(std::ostream& out, const Window& window, const std::vector<Bar>& bars,
+                 const Bar& bar, const Control& control) {
   const bool button = control.kind == ControlKind::kButton;
   out << "    " << (button ? "button " : "combo ") << QuoteText(control.caption) << ' '
       << Shown(control.visible) << " style " << control.style << " tooltip "
@@ -44,14 +45,16 @@ void DumpControl(std::ostream& out, const Window& window, const Bar& bar, const 
     for (const std::string& entry : control.entries) out << ' ' << QuoteText(entry);
     out << " index " << control.listIndex;
   }
-  out << " width " << Model::WidthOf(control) << " top " << Model::TopOf(window, bar) << '\n';
+  out << " width " << Model::WidthOf(control) << " top " << Model::TopOf(window, bars, bar)
+      << " tag " << QuoteText(control.tag) << '\n';
 }
 
-void DumpBars(std::ostream& out, const Window& window) {
-  for (const Bar& bar : window.bars) {
+void DumpBars(std::ostream& out, const Model& model, const Window& window) {
+  const std::vector<Bar>& bars = model.BarsShownBy(window);
+  for (const Bar& bar : bars) {
     out << "  bar " << QuoteText(bar.name) << ' ' << Shown(bar.visible) << ' '
         << PositionWord(bar.position) << (bar.temporary ? " temporary" : "") << '\n';
-    for (const Control& control : bar.controls) DumpControl(out, window, bar, control);
+    for (const Control& control : bar.controls) DumpControl(out, window, bars, bar, control);
   }
 }
 
@@ -62,11 +65,12 @@ void DumpWindow(std::ostream& out, const Model& model, const Window& window) {
     if (window.selection.empty()) out << " none";
     for (const Id item : window.selection) out << ' ' << ItemName(model, item);
   } else {
-    out << "inspector " << window.number << ' ' << ItemName(model, window.item);
+    out << "inspector " << window.number << ' ' << ItemName(model, window.item)
+        << (window.wordMail ? " word" : "");
   }
   out << (window.open ? " open" : " closed") << (model.ActiveWindow() == window.id ? " active" : "")
       << '\n';
-  DumpBars(out, window);
+  DumpBars(out, model, window);
 }
 
 void DumpItem(std::ostream& out, const Item& item) {

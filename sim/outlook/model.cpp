@@ -2,17 +2,18 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <utility>
 
 #include "common/error.h"
 #include "platform/platform.h"
+#include "sim/outlook/dump.h"
 #include "sim/outlook/faces.h"
+#include "sim/outlook/host_errors.h"
+#include "sim/outlook/layout.h"
 
 namespace voxtrel::olsim {
 namespace {
 
-constexpr char kOutlook[] = "Microsoft Office Outlook";
-constexpr char kOffice[] = "Office";
-constexpr char kOurBar[] = "Vox Trel";
 constexpr char kFaceFormat[] = "Toolbar Button Face";
 constexpr char kMaskFormat[] = "Toolbar Button Mask";
 constexpr std::uint32_t kFirstRegisteredFormat = 0xC000;
@@ -51,22 +52,6 @@ std::string FormatName(platform::IClipboard& clipboard, std::uint32_t format) {
   return name.empty() ? "format " + std::to_string(format) : name;
 }
 
-Error Disconnected() {
-  return Error(-2147417848, kOutlook, "The object invoked has disconnected from its clients.");
-}
-
-Error BadIndex() {
-  return Error(-2147352565, kOutlook, "Array index out of bounds.");
-}
-
-Error InvalidArgument() {
-  return Error(-2147024809, kOutlook, "One or more parameter values are not valid.");
-}
-
-std::string Quoted(const std::string& text) {
-  return "\"" + text + "\"";
-}
-
 std::string FileNameOf(const std::string& path) {
   const auto slash = path.find_last_of("\\/");
   return slash == std::string::npos ? path : path.substr(slash + 1);
@@ -84,7 +69,9 @@ std::string WithoutTags(const std::string& html) {
 }
 
 std::int32_t TextWidth(const std::string& text) {
-  return text.empty() ? 0 : static_cast<std::int32_t>(6 * text.size() + 8);
+  return text.empty() ? 0
+                      : static_cast<std::int32_t>(layout::kCharWidth * text.size() +
+                                                  layout::kCaptionMargins);
 }
 
 }  // namespace
@@ -100,6 +87,15 @@ std::string DescribeKind(FolderKind kind) {
   return names[static_cast<int>(kind)];
 }
 
+std::string DescribeBar(Model& model, Id bar) {
+  return QuoteText(model.BarById(bar).name) + " of " + model.BarOwnerName(bar);
+}
+
+std::string DescribeControl(Model& model, Id control, const char* kind) {
+  return std::string(kind) + " " + QuoteText(model.ControlById(control).parameter) + " of " +
+         model.BarOwnerName(model.BarOfControl(control).id);
+}
+
 Model::Model(IModelFiles& files) : Model(files, platform::Current().clipboard) {}
 
 Model::Model(IModelFiles& files, platform::IClipboard& clipboard)
@@ -107,10 +103,26 @@ Model::Model(IModelFiles& files, platform::IClipboard& clipboard)
 
 // Setting up.
 
+void Model::SetWordEditor(bool word) {
+  if (word && MajorVersion() != 10 && MajorVersion() != 11) {
+    throw ActionRefused("Word is the e-mail editor of Outlook 2002 and 2003 (versions 10 and 11)");
+  }
+  wordEditor_ = word;
+}
+
+int Model::MajorVersion() const {
+  int major = 0;
+  for (const char c : version_) {
+    if (c < '0' || c > '9') break;
+    major = major * 10 + (c - '0');
+  }
+  return major;
+}
+
 Id Model::AddFolder(const std::string& name, FolderKind kind) {
   const bool taken = std::any_of(folders_.begin(), folders_.end(),
                                  [&](const Folder& folder) { return folder.name == name; });
-  if (taken) throw ActionRefused("a folder " + Quoted(name) + " exists already");
+  if (taken) throw ActionRefused("a folder " + QuoteText(name) + " exists already");
   folders_.push_back({NewId(), name, kind, {}});
   return folders_.back().id;
 }
@@ -146,7 +158,7 @@ void Model::AddSavedBar(const std::string& name) {
 Folder& Model::FolderNamed(const std::string& name) {
   const auto folder = std::find_if(folders_.begin(), folders_.end(),
                                    [&](const Folder& candidate) { return candidate.name == name; });
-  if (folder == folders_.end()) throw ActionRefused("no folder " + Quoted(name));
+  if (folder == folders_.end()) throw ActionRefused("no folder " + QuoteText(name));
   return *folder;
 }
 
@@ -155,9 +167,10 @@ Folder& Model::FolderNamed(const std::string& name) {
 void Model::Start(bool withExplorer) {
   if (started_) throw ActionRefused("Outlook runs already");
   started_ = true;
+  automation_ = !withExplorer;
   if (!withExplorer) return;
   if (folders_.empty()) throw ActionRefused("no folder for the explorer to show");
-  Window explorer = NewWindow(0);
+  Window explorer = NewWindow(0, false);
   explorer.folder = folders_.front().id;
   windows_.push_front(std::move(explorer));
   active_ = windows_.front().id;
@@ -192,7 +205,7 @@ void Model::Select(const std::vector<std::string>& items) {
   for (const std::string& name : items) {
     const Id item = ItemNamed(name).id;
     if (std::find(folder.items.begin(), folder.items.end(), item) == folder.items.end()) {
-      throw ActionRefused(name + " is not in the folder " + Quoted(folder.name));
+      throw ActionRefused(name + " is not in the folder " + QuoteText(folder.name));
     }
     selection.push_back(item);
   }
@@ -203,7 +216,15 @@ void Model::Select(const std::vector<std::string>& items) {
 
 Id Model::Open(const std::string& item) {
   if (!started_) throw ActionRefused("Outlook is not running");
-  return OpenInspector(ItemNamed(item).id);
+  const Id id = ItemNamed(item).id;
+  for (const Window& window : windows_) {
+    if (window.open && !window.IsExplorer() && window.item == id) {
+      const Id shown = window.id;
+      MakeActive(shown);
+      return shown;
+    }
+  }
+  return OpenInspector(id);
 }
 
 Id Model::Compose(const std::string& name, bool html) {
@@ -214,7 +235,9 @@ Id Model::Compose(const std::string& name, bool html) {
 }
 
 Id Model::OpenInspector(Id item) {
-  windows_.push_back(NewWindow(++inspectorsOpened_));
+  // Word edits mail only; contacts, appointments and the like keep Outlook's own forms.
+  const bool word = wordEditor_ && ItemById(item).kind == ItemKind::kMail;
+  windows_.push_back(NewWindow(++inspectorsOpened_, word));
   const Id inspector = windows_.back().id;
   windows_.back().item = item;
   // Outlook announces the inspector before its window appears and takes the focus.
@@ -238,22 +261,54 @@ void Model::MakeActive(Id window) {
     EventArgs args;
     Raise(previous, EventKind::kDeactivate, args);
   }
+  const auto now = std::find_if(windows_.begin(), windows_.end(),
+                                [&](const Window& candidate) { return candidate.id == window; });
+  if (active_ == window && now != windows_.end() && now->open && !now->IsExplorer()) {
+    EventArgs args;
+    Raise(window, EventKind::kActivate, args);
+  }
 }
 
+void Model::ActivateNext() {
+  Id next = 0;
+  for (const Window& candidate : windows_) {
+    if (candidate.open) next = candidate.id;
+  }
+  if (ActiveExplorer()) next = *ActiveExplorer();
+  if (next != 0) MakeActive(next);
+}
+
+// Office raises a Click on every control that shares the clicked one's tag, in every window.
 void Model::Click(const std::string& text) {
-  Control& control = VisibleControl(OurBar(Active()), text);
-  if (control.kind != ControlKind::kButton) throw ActionRefused(Quoted(text) + " is not a button");
+  Control& control = VisibleControl(Active(), text);
+  if (control.kind != ControlKind::kButton) {
+    throw ActionRefused(QuoteText(text) + " is not a button");
+  }
+  std::vector<Id> reached{control.id};
+  if (!control.tag.empty()) {
+    for (const BarSet& set : barSets_) {
+      for (const Bar& bar : set.bars) {
+        for (const Control& other : bar.controls) {
+          if (other.id != control.id && other.tag == control.tag) reached.push_back(other.id);
+        }
+      }
+    }
+  }
   EventArgs args;
-  Raise(control.id, EventKind::kClick, args);
+  args.control = control.id;
+  Raise(reached, EventKind::kClick, args);
 }
 
 void Model::Choose(std::int32_t index) {
-  Bar& bar = OurBar(Active());
-  const auto files = std::find_if(bar.controls.begin(), bar.controls.end(), [](const Control& c) {
-    return c.kind == ControlKind::kComboBox;
-  });
-  if (files == bar.controls.end()) throw ActionRefused("no Files list on the bar");
-  if (!files->visible) throw ActionRefused("the Files list is hidden");
+  Window& window = Active();
+  Control* files = nullptr;
+  for (Bar& bar : Bars(window.id)) {
+    if (!bar.visible) continue;
+    for (Control& control : bar.controls) {
+      if (control.kind == ControlKind::kComboBox && control.visible) files = &control;
+    }
+  }
+  if (files == nullptr) throw ActionRefused("no Files list shows in the active window");
   if (index < 1 || index > static_cast<std::int32_t>(files->entries.size())) {
     throw ActionRefused("the Files list has no entry " + std::to_string(index));
   }
@@ -272,10 +327,27 @@ void Model::Send(bool cancelledLater) {
   if (args.cancel || cancelledLater) return;
   ItemById(sent).sent = true;
   CloseInspector(WindowById(window));
+  AfterClose();
 }
 
 void Model::CloseActive() {
   CloseInspector(ActiveInspector());
+  AfterClose();
+}
+
+void Model::CloseExplorer() {
+  Window& explorer = Explorer();
+  const Id id = explorer.id;
+  EventArgs args;
+  Raise(id, EventKind::kClose, args);
+  Window& closed = WindowById(id);
+  closed.open = false;
+  BarSetById(closed.barSet).bars.clear();
+  if (active_ == id) {
+    active_ = 0;
+    ActivateNext();
+  }
+  AfterClose();
 }
 
 void Model::CloseInspector(Window& inspector) {
@@ -288,13 +360,21 @@ void Model::CloseInspector(Window& inspector) {
   Raise(window, EventKind::kClose, close);
   Window& closed = WindowById(window);
   closed.open = false;
-  closed.bars.clear();
+  // Word keeps its bars for the inspectors it edits later.
+  if (!closed.wordMail) BarSetById(closed.barSet).bars.clear();
   if (active_ != window) return;
   active_ = 0;
-  for (const Window& candidate : windows_) {
-    if (candidate.open) active_ = candidate.id;
-  }
-  if (ActiveExplorer()) active_ = *ActiveExplorer();
+  ActivateNext();
+}
+
+void Model::AfterClose() {
+  if (AnyWindowOpen() || automation_ || !lastWindowClosed_) return;
+  lastWindowClosed_();
+}
+
+bool Model::AnyWindowOpen() const {
+  return std::any_of(windows_.begin(), windows_.end(),
+                     [](const Window& window) { return window.open; });
 }
 
 void Model::CloseAllWindows() {
@@ -302,12 +382,14 @@ void Model::CloseAllWindows() {
   for (std::size_t i = 0; i < windows_.size(); ++i) {
     if (windows_[i].open && !windows_[i].IsExplorer()) CloseInspector(windows_[i]);
   }
-  if (!ActiveExplorer()) return;
-  const Id explorer = Explorer().id;
-  EventArgs args;
-  Raise(explorer, EventKind::kClose, args);
-  WindowById(explorer).open = false;
-  windows_.front().bars.clear();
+  if (ActiveExplorer()) {
+    const Id explorer = Explorer().id;
+    EventArgs args;
+    Raise(explorer, EventKind::kClose, args);
+    Window& closed = WindowById(explorer);
+    closed.open = false;
+    BarSetById(closed.barSet).bars.clear();
+  }
   active_ = 0;
 }
 
@@ -350,15 +432,24 @@ Model::ClipboardState Model::Clipboard() const {
 
 // Windows and bars.
 
-Window Model::NewWindow(int number) {
+Window Model::NewWindow(int number, bool wordMail) {
   Window window;
   window.id = NewId();
   window.number = number;
+  window.wordMail = wordMail;
+  if (wordMail && wordBars_ != 0) {
+    window.barSet = wordBars_;
+    return window;
+  }
+  BarSet set{NewId(), {}};
   for (const char* builtIn : {"Standard", "Formatting"}) {
-    window.bars.push_back({NewId(), builtIn, 1, true, false, {}});
+    set.bars.push_back({NewId(), builtIn, 1, true, false, {}});
   }
   for (const std::string& saved : savedBars_)
-    window.bars.push_back({NewId(), saved, 1, true, false, {}});
+    set.bars.push_back({NewId(), saved, 1, true, false, {}});
+  window.barSet = set.id;
+  if (wordMail) wordBars_ = set.id;
+  barSets_.push_back(std::move(set));
   return window;
 }
 
@@ -396,24 +487,28 @@ Window& Model::ActiveInspector() {
   throw ActionRefused("the active window is not an inspector");
 }
 
-Bar& Model::OurBar(Window& window) {
-  for (Bar& bar : window.bars) {
-    if (bar.name != kOurBar) continue;
-    if (!bar.visible) throw ActionRefused("the \"Vox Trel\" bar is hidden");
-    return bar;
-  }
-  throw ActionRefused("the active window has no \"Vox Trel\" bar");
-}
-
-Control& Model::VisibleControl(Bar& bar, const std::string& text) {
+// What the user sees: a visible control of that label on a visible bar of the window; two of
+// them would leave the user guessing, and show a fault of the add-in's.
+Control& Model::VisibleControl(Window& window, const std::string& text) {
   bool hidden = false;
-  for (Control& control : bar.controls) {
-    const std::string& label = control.caption.empty() ? control.tooltip : control.caption;
-    if (label != text) continue;
-    if (control.visible) return control;
-    hidden = true;
+  Control* found = nullptr;
+  for (Bar& bar : Bars(window.id)) {
+    for (Control& control : bar.controls) {
+      const std::string& label = control.caption.empty() ? control.tooltip : control.caption;
+      if (label != text) continue;
+      if (!control.visible || !bar.visible) {
+        hidden = true;
+        continue;
+      }
+      if (found != nullptr) {
+        throw ActionRefused("two controls " + QuoteText(text) + " show in " +
+                            WindowName(window.id));
+      }
+      found = &control;
+    }
   }
-  throw ActionRefused(hidden ? Quoted(text) + " is hidden" : "no control " + Quoted(text));
+  if (found != nullptr) return *found;
+  throw ActionRefused(hidden ? QuoteText(text) + " is hidden" : "no control " + QuoteText(text));
 }
 
 // What the add-in reaches.
@@ -437,6 +532,15 @@ std::string Model::WindowName(Id window) const {
     if (candidate.id != window) continue;
     return candidate.IsExplorer() ? "the explorer"
                                   : "inspector " + std::to_string(candidate.number);
+  }
+  return "a window";
+}
+
+std::string Model::BarOwnerName(Id bar) const {
+  const BarSet& set = BarSetOfBar(bar);
+  if (set.id == wordBars_) return "Word";
+  for (const Window& window : windows_) {
+    if (window.barSet == set.id) return WindowName(window.id);
   }
   return "a window";
 }
@@ -471,20 +575,17 @@ Attachment& Model::AttachmentById(Id id) {
   throw Disconnected();
 }
 
-Id Model::AddAttachment(Id item, const std::string& source, std::int32_t position) {
+Id Model::AddAttachment(Id item, const std::string& source, std::int32_t) {
   auto& attachments = ItemById(item).attachments;
-  if (position < 1 || position > static_cast<std::int32_t>(attachments.size()) + 1) {
-    throw InvalidArgument();
-  }
   // By value: later changes to the file do not reach the item.
   Attachment attachment{NewId(), FileNameOf(source), files_.Read(source)};
-  attachments.insert(attachments.begin() + (position - 1), attachment);
+  attachments.push_back(attachment);
   return attachment.id;
 }
 
 void Model::RemoveAttachment(Id item, std::int32_t index) {
   auto& attachments = ItemById(item).attachments;
-  if (index < 1 || index > static_cast<std::int32_t>(attachments.size())) throw BadIndex();
+  if (index < 1 || index > static_cast<std::int32_t>(attachments.size())) throw OutOfBounds();
   attachments.erase(attachments.begin() + (index - 1));
 }
 
@@ -494,47 +595,69 @@ void Model::SaveAttachment(Id attachment, const std::string& path) {
 
 void Model::SetHtmlBody(Id item, const std::string& html) {
   Item& target = ItemById(item);
-  if (target.refusesHtml) throw Error(-2147467259, kOutlook, "The operation failed.");
+  if (target.refusesHtml) throw OperationFailed();
   target.htmlBody = html;
   target.body = WithoutTags(html);
 }
 
-Bar& Model::BarById(Id id) {
-  for (Window& window : windows_) {
-    for (Bar& bar : window.bars) {
-      if (bar.id == id) return bar;
+std::vector<Bar>& Model::Bars(Id window) {
+  return BarSetById(WindowById(window).barSet).bars;
+}
+
+const std::vector<Bar>& Model::BarsShownBy(const Window& window) const {
+  static const std::vector<Bar> none;
+  if (!window.open) return none;
+  for (const BarSet& set : barSets_) {
+    if (set.id == window.barSet) return set.bars;
+  }
+  return none;
+}
+
+BarSet& Model::BarSetById(Id id) {
+  for (BarSet& set : barSets_) {
+    if (set.id == id) return set;
+  }
+  throw Disconnected();
+}
+
+const BarSet& Model::BarSetOfBar(Id bar) const {
+  for (const BarSet& set : barSets_) {
+    for (const Bar& candidate : set.bars) {
+      if (candidate.id == bar) return set;
     }
   }
   throw Disconnected();
 }
 
-Window& Model::WindowOfBar(Id bar) {
-  for (Window& window : windows_) {
-    for (const Bar& candidate : window.bars) {
-      if (candidate.id == bar) return window;
-    }
+BarSet& Model::BarSetOfBar(Id bar) {
+  return const_cast<BarSet&>(std::as_const(*this).BarSetOfBar(bar));
+}
+
+Bar& Model::BarById(Id id) {
+  for (Bar& bar : BarSetOfBar(id).bars) {
+    if (bar.id == id) return bar;
   }
   throw Disconnected();
 }
 
 Id Model::AddBar(Id window, const std::string& name, std::int32_t position, bool temporary) {
-  auto& bars = WindowById(window).bars;
+  auto& bars = Bars(window);
   const bool taken =
       std::any_of(bars.begin(), bars.end(), [&](const Bar& bar) { return bar.name == name; });
-  if (taken) throw Error(5, kOffice, ClassicDescription(5));
+  if (taken) throw OfficeRefuses();
   // Office adds a new bar hidden.
   bars.push_back({NewId(), name, position, false, temporary, {}});
   return bars.back().id;
 }
 
 void Model::DeleteBar(Id bar) {
-  auto& bars = WindowOfBar(bar).bars;
+  auto& bars = BarSetOfBar(bar).bars;
   std::erase_if(bars, [&](const Bar& candidate) { return candidate.id == bar; });
 }
 
 Control& Model::ControlById(Id id) {
-  for (Window& window : windows_) {
-    for (Bar& bar : window.bars) {
+  for (BarSet& set : barSets_) {
+    for (Bar& bar : set.bars) {
       for (Control& control : bar.controls) {
         if (control.id == id) return control;
       }
@@ -544,8 +667,8 @@ Control& Model::ControlById(Id id) {
 }
 
 Bar& Model::BarOfControl(Id control) {
-  for (Window& window : windows_) {
-    for (Bar& bar : window.bars) {
+  for (BarSet& set : barSets_) {
+    for (Bar& bar : set.bars) {
       for (const Control& candidate : bar.controls) {
         if (candidate.id == control) return bar;
       }
@@ -582,19 +705,21 @@ void Model::PasteFace(Id control) {
   const std::optional<std::string> face =
       picture ? FaceIdentity(*picture, mask ? &*mask : nullptr) : std::nullopt;
   if (!face) {
-    throw Error(-2147467259, kOffice, "Method 'PasteFace' of object '_CommandBarButton' failed");
+    throw Error(kFailed, kOfficeSource, "Method 'PasteFace' of object '_CommandBarButton' failed");
   }
   button.face = *face;
   button.facePixels = *ShownFacePixels(*picture, mask ? &*mask : nullptr);
 }
 
 std::int32_t Model::Left(Id window) {
-  return 24 * WindowById(window).number;
+  return layout::kCascadeStep * WindowById(window).number;
 }
 
 std::int32_t Model::WidthOf(const Control& c) {
-  if (c.kind == ControlKind::kComboBox) return (c.style == 1 ? TextWidth(c.caption) : 0) + 90;
-  constexpr std::int32_t kIcon = 23;
+  if (c.kind == ControlKind::kComboBox) {
+    return (c.style == 1 ? TextWidth(c.caption) : 0) + layout::kComboBoxWidth;
+  }
+  constexpr std::int32_t kIcon = layout::kIconWidth;
   const bool showsCaption = c.style == 2 || c.style == 3 || (c.style == 0 && c.face.empty());
   const bool showsIcon = c.style != 2;
   const std::int32_t width = (showsIcon ? kIcon : 0) + (showsCaption ? TextWidth(c.caption) : 0);
@@ -603,19 +728,27 @@ std::int32_t Model::WidthOf(const Control& c) {
 
 std::int32_t Model::Top(Id control) {
   const Bar& bar = BarOfControl(control);
-  return TopOf(WindowOfBar(bar.id), bar);
+  const BarSet& set = BarSetOfBar(bar.id);
+  const Window* shown = nullptr;
+  for (const Window& window : windows_) {
+    if (!window.open || window.barSet != set.id) continue;
+    if (shown == nullptr || window.id == active_) shown = &window;
+  }
+  if (shown == nullptr) throw Disconnected();
+  return TopOf(*shown, set.bars, bar);
 }
 
-std::int32_t Model::TopOf(const Window& window, const Bar& bar) {
+std::int32_t Model::TopOf(const Window& window, const std::vector<Bar>& bars, const Bar& bar) {
   std::int32_t row = 0;
-  for (const Bar& before : window.bars) {
+  for (const Bar& before : bars) {
     if (before.id == bar.id) break;
     if (before.visible) ++row;
   }
-  return 24 * window.number + 48 + 26 * row + 2;
+  return layout::kCascadeStep * window.number + layout::kCaptionAndMenu + layout::kBarRow * row +
+         layout::kControlInset;
 }
 
-// Events, delivered to every subscriber in the order they subscribed.
+// Events, delivered to every subscriber in the order they subscribed, or the reverse.
 
 std::uint64_t Model::Subscribe(Id source, EventKind kind, Handler handler) {
   subscribers_.emplace(nextToken_, Subscriber{source, kind, std::make_shared<Handler>(handler)});
@@ -626,11 +759,14 @@ void Model::Unsubscribe(std::uint64_t token) {
   subscribers_.erase(token);
 }
 
-void Model::Raise(Id source, EventKind kind, EventArgs& args) {
+void Model::Raise(const std::vector<Id>& sources, EventKind kind, EventArgs& args) {
   std::vector<std::uint64_t> tokens;
   for (const auto& [token, subscriber] : subscribers_) {
-    if (subscriber.source == source && subscriber.kind == kind) tokens.push_back(token);
+    if (subscriber.kind == kind && std::ranges::find(sources, subscriber.source) != sources.end()) {
+      tokens.push_back(token);
+    }
   }
+  if (reverseEvents_) std::ranges::reverse(tokens);
   for (const std::uint64_t token : tokens) {
     const auto subscriber = subscribers_.find(token);
     if (subscriber == subscribers_.end()) continue;  // ended by an earlier handler

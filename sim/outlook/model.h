@@ -37,9 +37,10 @@ enum class EventKind {
   kNewInspector,     // on the application; args.window is the new inspector
   kSelectionChange,  // on the explorer
   kClose,            // on a window
+  kActivate,         // on an inspector
   kDeactivate,       // on an inspector
   kSend,             // on a mail item; args.cancel is Cancel
-  kClick,            // on a button; args.cancel is CancelDefault
+  kClick,            // on a button; args.cancel is CancelDefault, args.control the one clicked
 };
 
 // A user action the model cannot carry out; the session stops with its reason.
@@ -83,7 +84,7 @@ struct Folder {
 struct Control {
   Id id = 0;
   ControlKind kind = ControlKind::kButton;
-  std::string parameter, caption, tooltip;
+  std::string parameter, caption, tooltip, tag;
   std::int32_t style = 0;
   bool visible = true;
   std::string face;       // a short identity of the pasted face; empty for none
@@ -101,6 +102,12 @@ struct Bar {
   std::vector<Control> controls;
 };
 
+// The bars of one window, or Word's own, which every inspector Word edits shows.
+struct BarSet {
+  Id id = 0;
+  std::vector<Bar> bars;
+};
+
 // The explorer (number 0) or an inspector (numbered from 1 in the order opened).
 struct Window {
   Id id = 0;
@@ -109,13 +116,15 @@ struct Window {
   Id folder = 0;              // the explorer's current folder
   std::vector<Id> selection;  // the explorer's selection
   Id item = 0;                // an inspector's item
-  std::vector<Bar> bars;
+  Id barSet = 0;
+  bool wordMail = false;  // edited in Word: it shows Word's bars
   bool IsExplorer() const { return number == 0; }
 };
 
 struct EventArgs {
   Id window = 0;
   bool cancel = false;
+  Id control = 0;
 };
 
 class Model {
@@ -126,6 +135,12 @@ class Model {
 
   // What the session sets up.
   void SetVersion(std::string version) { version_ = std::move(version); }
+  // Word edits the mail items opened later (Outlook 2002 and 2003 only).
+  void SetWordEditor(bool word);
+  // Events go to their subscribers last subscribed first.
+  void SetReverseEvents(bool reverse) { reverseEvents_ = reverse; }
+  // Called once Outlook's last window has closed, unless an automation client keeps Outlook.
+  void OnLastWindowClosed(std::function<void()> handler) { lastWindowClosed_ = std::move(handler); }
   Id AddFolder(const std::string& name, FolderKind kind);
   Id AddItem(const std::string& name, ItemKind kind, const std::string& folder);
   Item& ItemNamed(const std::string& name);
@@ -134,10 +149,13 @@ class Model {
   void AddSavedBar(const std::string& name);
 
   // User actions, each raising Outlook's events in Outlook's order.
+  // Without an explorer Outlook runs for an automation client, which keeps it running when
+  // its last window closes.
   void Start(bool withExplorer);
   void ShowFirstSelection();
   void Goto(const std::string& folder);
   void Select(const std::vector<std::string>& items);
+  // An item already open in an inspector: that inspector comes to the front, nothing opens.
   Id Open(const std::string& item);
   Id Compose(const std::string& name, bool html);
   void Activate(int number);
@@ -146,12 +164,17 @@ class Model {
   // With `cancelledLater`, a handler after the add-in's (another add-in) cancels the send.
   void Send(bool cancelledLater = false);
   void CloseActive();
+  void CloseExplorer();
   void SaveAttachmentAs(const std::string& item, std::int32_t index, const std::string& path);
   void SetClipboardText(const std::string& text);
+  // Quitting: the inspectors, then the explorer.
   void CloseAllWindows();
+  bool AnyWindowOpen() const;
 
   // What the add-in reaches through a face.
   const std::string& Version() const { return version_; }
+  // The version's first number: 9 for Outlook 2000, 11 for 2003, 12 for 2007 ...
+  int MajorVersion() const;
   std::optional<Id> ActiveExplorer() const;
   Id ApplicationId() const { return kApplication; }
   Window& WindowById(Id id);
@@ -160,15 +183,18 @@ class Model {
   Item& ItemById(Id id);
   Item& ItemOfAttachment(Id attachment);
   Attachment& AttachmentById(Id id);
+  // Appends, as Outlook does; the position only places it inside a rich-text body.
   Id AddAttachment(Id item, const std::string& source, std::int32_t position);
   void RemoveAttachment(Id item, std::int32_t index);
   void SaveAttachment(Id attachment, const std::string& path);
   void SetHtmlBody(Id item, const std::string& html);
+  // The bars an open window shows.
+  std::vector<Bar>& Bars(Id window);
   Bar& BarById(Id id);
-  Window& WindowOfBar(Id bar);
   Bar& BarOfControl(Id control);
-  // "the explorer" or "inspector N", for messages.
+  // "the explorer", "inspector N" or "Word" (whose bars the Word-edited inspectors share).
   std::string WindowName(Id window) const;
+  std::string BarOwnerName(Id bar) const;
   Id AddBar(Id window, const std::string& name, std::int32_t position, bool temporary);
   void DeleteBar(Id bar);
   Control& ControlById(Id id);
@@ -176,11 +202,12 @@ class Model {
   void PasteFace(Id control);
   std::int32_t Left(Id window);
   std::int32_t Width(Id control) { return WidthOf(ControlById(control)); }
+  // In the window that shows the bar: the active one when it does.
   std::int32_t Top(Id control);
   // The layout: a cascade of windows, bars docked in rows below the caption and the menu, each
   // control as wide as its face and caption.
   static std::int32_t WidthOf(const Control& control);
-  static std::int32_t TopOf(const Window& window, const Bar& bar);
+  static std::int32_t TopOf(const Window& window, const std::vector<Bar>& bars, const Bar& bar);
 
   using Handler = std::function<void(EventArgs&)>;
   std::uint64_t Subscribe(Id source, EventKind kind, Handler handler);
@@ -188,6 +215,7 @@ class Model {
 
   // What the dump shows.
   const std::deque<Window>& Windows() const { return windows_; }
+  const std::vector<Bar>& BarsShownBy(const Window& window) const;
   const std::deque<Item>& Items() const { return items_; }
   const std::deque<Folder>& Folders() const { return folders_; }
   // The clipboard's formats by name (those Windows makes up from others left out) and its text.
@@ -207,7 +235,12 @@ class Model {
   };
 
   Id NewId() { return nextId_++; }
-  void Raise(Id source, EventKind kind, EventArgs& args);
+  // One event, to the subscribers of every source in the order they subscribed (reversed with
+  // SetReverseEvents).
+  void Raise(const std::vector<Id>& sources, EventKind kind, EventArgs& args);
+  void Raise(Id source, EventKind kind, EventArgs& args) {
+    Raise(std::vector<Id>{source}, kind, args);
+  }
   Folder& FolderNamed(const std::string& name);
   Window& Explorer();
   Window& OpenWindow(int number);
@@ -215,22 +248,33 @@ class Model {
   Window& Active();
   Id OpenInspector(Id item);
   void MakeActive(Id window);
+  // After a window closed: the explorer, else the inspector opened last, comes to the front.
+  void ActivateNext();
   void CloseInspector(Window& inspector);
+  void AfterClose();
   void ShowFolder(Window& explorer, Id folder);
-  Window NewWindow(int number);
-  Bar& OurBar(Window& window);
-  Control& VisibleControl(Bar& bar, const std::string& text);
+  Window NewWindow(int number, bool wordMail);
+  BarSet& BarSetById(Id id);
+  BarSet& BarSetOfBar(Id bar);
+  const BarSet& BarSetOfBar(Id bar) const;
+  Control& VisibleControl(Window& window, const std::string& text);
 
   IModelFiles& files_;
   std::string version_ = "11.0.0.8312";
-  Id nextId_ = kApplication + 1;
+  bool wordEditor_ = false;
+  bool reverseEvents_ = false;
   bool started_ = false;
+  bool automation_ = false;
   int inspectorsOpened_ = 0;
   Id active_ = 0;
+  Id wordBars_ = 0;
+  std::function<void()> lastWindowClosed_;
+  Id nextId_ = kApplication + 1;
   // Deques: a handler may add to them while an event is being raised.
   std::deque<Folder> folders_;
   std::deque<Item> items_;
   std::deque<Window> windows_;
+  std::deque<BarSet> barSets_;
   std::vector<std::string> savedBars_;
   platform::IClipboard& clipboard_;
   std::uint64_t nextToken_ = 1;
@@ -239,5 +283,9 @@ class Model {
 
 std::string DescribeKind(ItemKind kind);
 std::string DescribeKind(FolderKind kind);
+// How the census names a bar ("\"Vox Trel\" of inspector 1") and a control ("button
+// \"Record\" of the explorer"), on both faces.
+std::string DescribeBar(Model& model, Id bar);
+std::string DescribeControl(Model& model, Id control, const char* kind);
 
 }  // namespace voxtrel::olsim

@@ -6,7 +6,9 @@
 #include "common/error.h"
 #include "host/connect.h"
 #include "host/mod_trace_write.h"
+#include "platform/platform.h"
 #include "sim/outlook/dump.h"
+#include "sim/outlook/host_errors.h"
 
 namespace voxtrel::olsim {
 namespace {
@@ -14,18 +16,22 @@ namespace {
 // The core's Connect, handed ports over the model.
 class ConnectAddIn final : public AddIn {
  public:
-  ConnectAddIn(std::shared_ptr<Model> model, Census& census)
-      : model_(std::move(model)), census_(census) {}
+  ConnectAddIn(std::shared_ptr<Model> model, Census& census, CallGate& gate)
+      : model_(std::move(model)), census_(census), gate_(gate) {}
   void OnConnection() override {
-    connect_.AddinInstance_OnConnection(MakeApplication(model_, census_));
+    connect_.AddinInstance_OnConnection(MakeApplication(model_, census_, gate_));
   }
   void OnStartupComplete() override { connect_.AddinInstance_OnStartupComplete(); }
   void OnBeginShutdown() override { connect_.AddinInstance_OnBeginShutdown(); }
   void OnDisconnection() override { connect_.AddinInstance_OnDisconnection(); }
+  bool RequiresShutdownNotification() override {
+    return HoldsDwordOne(platform::Current().registry, kAddInEntryKey, kShutdownNotification);
+  }
 
  private:
   std::shared_ptr<Model> model_;
   Census& census_;
+  CallGate& gate_;
   Connect connect_;
 };
 
@@ -36,8 +42,7 @@ class NativeOutlook::Files final : public IModelFiles {
   explicit Files(sim::MemoryFileSystem& files) : files_(files) {}
   std::string Read(const std::string& path) override {
     if (!files_.Exists(path)) {
-      throw Error(-2147024894, "Microsoft Office Outlook",
-                  "Cannot find this file. Verify the path and file name are correct.");
+      throw FileNotFound();
     }
     return files_.Contents(path);
   }
@@ -54,7 +59,7 @@ NativeOutlook::NativeOutlook(std::uint64_t longestSessionMs)
     : files_((platform_.files.AddFolder(kSaveFolder), std::make_unique<Files>(platform_.files))),
       encoder_(platform_, platform_.AppFile("Wav2Mp3.exe")),
       model_(std::make_shared<Model>(*files_)),
-      host_{[this] { return std::make_unique<ConnectAddIn>(model_, census_); },
+      host_{[this] { return std::make_unique<ConnectAddIn>(model_, census_, gate_); },
             [this](std::uint32_t ms, std::function<void()> next) {
               platform_.events.PostAt(platform_.events.Now() + ms, std::move(next));
             },
@@ -63,7 +68,9 @@ NativeOutlook::NativeOutlook(std::uint64_t longestSessionMs)
             },
             [this] { return census_.Live(); },
             [this] { return census_.TakeFailures(); },
-            kSaveFolder},
+            kSaveFolder,
+            nullptr,
+            [this](std::unique_ptr<AddIn> addIn) { endedWith_ = std::move(addIn); }},
       dialog_(platform_.forms) {}
 
 std::unique_ptr<SessionRunner> NativeOutlook::Runner(const std::filesystem::path& sessionFile,

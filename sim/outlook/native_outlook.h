@@ -27,6 +27,7 @@ class NativeOutlook {
   sim::FakePlatform& platform() { return platform_; }
   const std::shared_ptr<Model>& model() const { return model_; }
   const SessionHost& host() const { return host_; }
+  CallGate& gate() { return gate_; }
   // A runner over this Outlook, with the add-in's settings and options dialog at hand.
   std::unique_ptr<SessionRunner> Runner(const std::filesystem::path& sessionFile,
                                         std::ostream& out);
@@ -40,9 +41,12 @@ class NativeOutlook {
   // The add-in's folder holds the encoder, as an installed add-in's does.
   sim::FakeEncoder encoder_;
   Census census_;  // outlives the model, whose handlers may still hold ports
+  CallGate gate_;
   std::shared_ptr<Model> model_;
   SessionHost host_;
   NativeOptionsDialog dialog_;
+  // The add-in of a process that ended under it: released only when nothing looks any more.
+  std::unique_ptr<AddIn> endedWith_;
 };
 
 }  // namespace voxtrel::olsim

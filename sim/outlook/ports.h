@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -41,9 +42,32 @@ class Census {
   std::vector<std::string> failures_;
 };
 
+// Counts the calls the add-in makes into Outlook's and Office's objects; one of them, chosen by
+// its number from 1, can be made to answer Nothing (an empty object, value or subscription; a
+// method or a put does nothing) or to fail as Outlook fails.
+class CallGate {
+ public:
+  enum class Fault { kNothing, kError };
+  void FailCall(std::uint64_t number, Fault fault) {
+    failing_ = number;
+    fault_ = fault;
+  }
+  std::uint64_t calls() const { return calls_; }
+  // Counts one call; what it must do instead of its work, when it is the chosen one.
+  std::optional<Fault> Enter() {
+    if (++calls_ != failing_) return std::nullopt;
+    return fault_;
+  }
+
+ private:
+  std::uint64_t calls_ = 0;
+  std::uint64_t failing_ = 0;
+  Fault fault_ = Fault::kNothing;
+};
+
 // The application object the add-in is connected with. The ports hold the model weakly: once
 // it is gone every call fails as on a disconnected object.
 std::shared_ptr<outlook::IApplication> MakeApplication(const std::shared_ptr<Model>& model,
-                                                       Census& census);
+                                                       Census& census, CallGate& gate);
 
 }  // namespace voxtrel::olsim

@@ -5,6 +5,7 @@
 #include <iostream>
 #include <iterator>
 #include <map>
+#include <set>
 #include <sstream>
 
 #include "sim/outlook/dump.h"
@@ -172,6 +173,12 @@ const std::map<std::string, SessionRunner::Action>& SessionRunner::Actions() {
       {"version",
        {"version TEXT", 2, 2, false,
         [](SessionRunner& r, const Words& w) { r.model_->SetVersion(w[1]); }}},
+      {"editor",
+       {"editor word|outlook", 2, 2, false,
+        [](SessionRunner& r, const Words& w) {
+          Require(w[1] == "word" || w[1] == "outlook", r.usage_);
+          r.model_->SetWordEditor(w[1] == "word");
+        }}},
       {"folder",
        {"folder NAME mail|calendar|contacts|tasks|notes|journal", 3, 3, false,
         [](SessionRunner& r, const Words& w) {
@@ -226,9 +233,10 @@ const std::map<std::string, SessionRunner::Action>& SessionRunner::Actions() {
         }}},
       {"setting", {"setting NAME [TEXT]", 2, 3, false, &SessionRunner::Setting}},
       {"unset", {"unset NAME", 2, 2, false, &SessionRunner::Unset}},
+      {"shutdown-notification",
+       {"shutdown-notification on|off", 2, 2, false, &SessionRunner::ShutdownNotification}},
       {"dialog", {"dialog [tick|clear|ok|close|escape]", 1, 2, true, &SessionRunner::Dialog}},
-      {"close",
-       {"close", 1, 1, true, [](SessionRunner& r, const Words&) { r.model_->CloseActive(); }}},
+      {"close", {"close [explorer]", 1, 2, true, &SessionRunner::Close}},
       {"detach",
        {"detach ID N", 3, 3, true,
         [](SessionRunner& r, const Words& w) {
@@ -253,8 +261,10 @@ void SessionRunner::Perform(const Words& words) {
   if (action == Actions().end()) throw ActionRefused("unknown action \"" + words[0] + "\"");
   const Action& chosen = action->second;
   usage_ = chosen.usage;
-  const bool inspects = words[0] == "dump" || words[0] == "held" || words[0] == "clipboard";
-  if (quit_ && !inspects) throw ActionRefused("Outlook has quit");
+  // What is not Outlook's goes on after it has quit.
+  static const std::set<std::string> afterQuit = {"dump",    "held",  "clipboard",
+                                                  "setting", "unset", "shutdown-notification"};
+  if (quit_ && afterQuit.count(words[0]) == 0) throw ActionRefused("Outlook has quit");
   if (chosen.needsOutlook && !started_) throw ActionRefused("Outlook is not running");
   Require(words.size() >= chosen.minWords && words.size() <= chosen.maxWords, usage_);
   chosen.perform(*this, words);
@@ -329,6 +339,7 @@ void SessionRunner::CallAddIn(const char* what, const std::function<void(AddIn&)
 
 void SessionRunner::Start(const Words& words) {
   Require(words.size() == 1 || words[1] == "no-explorer", usage_);
+  model_->OnLastWindowClosed([this] { Shutdown(); });
   model_->Start(words.size() == 1);
   started_ = true;
   addIn_ = host_.loadAddIn();
@@ -337,12 +348,44 @@ void SessionRunner::Start(const Words& words) {
   model_->ShowFirstSelection();
 }
 
+void SessionRunner::Close(const Words& words) {
+  Require(words.size() == 1 || words[1] == "explorer", usage_);
+  if (words.size() == 2) {
+    model_->CloseExplorer();
+  } else {
+    model_->CloseActive();
+  }
+}
+
 void SessionRunner::Quit(const Words&) {
   model_->CloseAllWindows();
+  Shutdown();
+}
+
+void SessionRunner::Shutdown() {
+  if (quit_) return;
+  quit_ = true;
+  const int major = model_->MajorVersion();
+  if (major <= 11) {
+    // Outlook 2000 to 2003 wait for the add-in to let go before they disconnect it.
+    const std::vector<std::string> held = host_.held();
+    if (!held.empty()) {
+      out_ << "Outlook did not quit: the add-in holds " << held.size() << '\n';
+      for (const std::string& what : held) out_ << "  " << what << '\n';
+      throw ActionRefused("Outlook did not quit: it stays in memory");
+    }
+  }
+  const bool notified = major < 14 || (addIn_ && addIn_->RequiresShutdownNotification());
+  if (!notified) {
+    out_ << "fast shutdown\n";
+    ReportHeld();
+    if (host_.processEnds) host_.processEnds(std::move(addIn_));
+    done_ = true;
+    return;
+  }
   CallAddIn("OnBeginShutdown", [](AddIn& addIn) { addIn.OnBeginShutdown(); });
   CallAddIn("OnDisconnection", [](AddIn& addIn) { addIn.OnDisconnection(); });
   addIn_.reset();
-  quit_ = true;
   ReportHeld();
 }
 

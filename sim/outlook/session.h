@@ -27,7 +27,17 @@ class AddIn {
   virtual void OnStartupComplete() = 0;
   virtual void OnBeginShutdown() = 0;
   virtual void OnDisconnection() = 0;
+  // Its entry asks Outlook 2010 and later to tell it of the shutdown
+  // (RequireShutdownNotification = 1).
+  virtual bool RequiresShutdownNotification() = 0;
 };
+
+// The add-in's entry for Outlook, under HKEY_CURRENT_USER.
+inline constexpr char kAddInEntryKey[] =
+    "Software\\Microsoft\\Office\\Outlook\\Addins\\Voxtrel.Connect";
+inline constexpr char kShutdownNotification[] = "RequireShutdownNotification";
+// Whether a key of HKEY_CURRENT_USER holds the DWORD 1 under that name.
+bool HoldsDwordOne(platform::IRegistry& registry, std::string_view key, std::string_view name);
 
 // What the runner needs of the face it plays through.
 struct SessionHost {
@@ -45,6 +55,9 @@ struct SessionHost {
   std::string saveFolder;
   // Writes the screen as a PNG file (a path in saveFolder); none where there is no screen.
   std::function<void(const std::string& path)> screenshot = nullptr;
+  // Outlook's process ends with the add-in still loaded (fast shutdown): it is never released
+  // while the session is looked at.
+  std::function<void(std::unique_ptr<AddIn>)> processEnds = nullptr;
 };
 
 // The add-in's options dialog as a user sees it.
@@ -108,7 +121,11 @@ class SessionRunner {
   void Setting(const Words& words);
   void Unset(const Words& words);
   void Dialog(const Words& words);
+  void ShutdownNotification(const Words& words);
+  void Close(const Words& words);
   void Quit(const Words& words);
+  // Outlook's last window has gone: it disconnects the add-in as its version does.
+  void Shutdown();
   void ReportHeld();
   void CallAddIn(const char* what, const std::function<void(AddIn&)>& call);
   std::string ReadSessionFile(const std::string& name) const;

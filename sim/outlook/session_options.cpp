@@ -10,16 +10,16 @@ namespace {
 
 constexpr std::string_view kSettingsKey =
     "Software\\Microsoft\\Office\\Outlook\\Addins\\Voxtrel.MailWindow";
-constexpr char kTagLine[] = "TagLine";
 
-// A key of the settings, closed when it goes.
+// A key of the current user's, the add-in's settings by default, closed when it goes.
 class SettingsKey {
  public:
-  SettingsKey(platform::IRegistry& registry, bool create) : registry_(registry) {
+  SettingsKey(platform::IRegistry& registry, bool create, std::string_view path = kSettingsKey)
+      : registry_(registry) {
     if (create) {
-      registry_.CreateKey(platform::kHkeyCurrentUser, kSettingsKey, &key_);
+      registry_.CreateKey(platform::kHkeyCurrentUser, path, &key_);
     } else {
-      registry_.OpenKey(platform::kHkeyCurrentUser, kSettingsKey, &key_);
+      registry_.OpenKey(platform::kHkeyCurrentUser, path, &key_);
     }
   }
   ~SettingsKey() {
@@ -37,6 +37,10 @@ class SettingsKey {
 void RemoveSetting(platform::IRegistry& registry, const std::string& name) {
   const SettingsKey key(registry, false);
   if (key.get() != 0) registry.DeleteValue(key.get(), name);
+}
+
+void Require(bool condition, const std::string& usage) {
+  if (!condition) throw ActionRefused("expected: " + usage);
 }
 
 // "TEXT" for a string, the number for a DWORD, "missing" or the type's number otherwise.
@@ -75,10 +79,37 @@ const char* BoxWord(int state) {
 
 }  // namespace
 
+bool HoldsDwordOne(platform::IRegistry& registry, std::string_view key, std::string_view name) {
+  const SettingsKey open(registry, false, key);
+  std::uint32_t type = platform::kRegNone;
+  std::uint32_t value = 0;
+  std::uint32_t size = sizeof value;
+  return open.get() != 0 &&
+         registry.QueryValue(open.get(), name, &type, reinterpret_cast<std::byte*>(&value),
+                             &size) == platform::kErrorSuccess &&
+         type == platform::kRegDword && value == 1;
+}
+
 void SessionRunner::UseOptions(platform::IRegistry& settings, IOptionsDialog& dialog) {
   settings_ = &settings;
   dialog_ = &dialog;
-  RemoveSetting(settings, kTagLine);
+}
+
+void SessionRunner::ShutdownNotification(const Words& words) {
+  if (settings_ == nullptr) throw ActionRefused("no registry on this face");
+  Require(words[1] == "on" || words[1] == "off", usage_);
+  const SettingsKey key(*settings_, words[1] == "on", kAddInEntryKey);
+  if (key.get() == 0) return;
+  if (words[1] == "off") {
+    settings_->DeleteValue(key.get(), kShutdownNotification);
+    return;
+  }
+  const std::uint32_t one = 1;
+  if (settings_->SetValue(key.get(), kShutdownNotification, platform::kRegDword,
+                          reinterpret_cast<const std::byte*>(&one),
+                          sizeof one) != platform::kErrorSuccess) {
+    throw ActionRefused("cannot write the add-in's entry");
+  }
 }
 
 void SessionRunner::Setting(const Words& words) {

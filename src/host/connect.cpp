@@ -2,11 +2,14 @@
 
 #include <cstdint>
 #include <string>
+#include <variant>
 
 #include "common/error.h"
 #include "host/error_trace.h"
 #include "host/mod_trace_write.h"
+#include "host/registry.h"
 #include "mailwindow/mail_window.h"
+#include "mailwindow/required.h"
 #include "platform/platform.h"
 
 namespace voxtrel {
@@ -25,15 +28,37 @@ void OpenTraceLog() {
   }
 }
 
+// A recording reads "AQ", which only the installer writes: an add-in registered any other way
+// would fail its first recording without it.
+void EnsureAudioQuality() {
+  constexpr char kAudioQuality[] = "AQ";
+  const classic::Variant value =
+      Registry::GetValue(platform::kHkeyCurrentUser, Registry::kSettingsKey, kAudioQuality);
+  const auto* text = std::get_if<std::string>(&value);
+  if (text == nullptr || !text->empty()) return;
+  Registry::SetValue(platform::kHkeyCurrentUser, Registry::kSettingsKey, kAudioQuality,
+                     std::string("1"));
+}
+
+// "11.0.0.8312" gives 11.
+int MajorVersion(const std::string& version) {
+  int major = 0;
+  for (const char c : version) {
+    if (c < '0' || c > '9') break;
+    major = major * 10 + (c - '0');
+  }
+  return major;
+}
+
 // The first selected item as a mail item when the explorer shows a mail folder with items and
 // something is selected; empty otherwise. A selected item that is not mail fails the call.
 std::shared_ptr<outlook::IMailItem> SelectedMailItem(outlook::IExplorer& explorer) {
   const auto folder = explorer.CurrentFolder();
-  if (folder->Items()->Count() < 1) return nullptr;
+  if (Required(Required(folder).Items()).Count() < 1) return nullptr;
   if (folder->DefaultItemType() != outlook::kMailItemType) return nullptr;
   const auto selection = explorer.Selection();
-  if (selection->Count() < 1) return nullptr;
-  return selection->Item(1)->AsMailItem();
+  if (Required(selection).Count() < 1) return nullptr;
+  return Required(selection->Item(1)).AsMailItem();
 }
 
 }  // namespace
@@ -51,12 +76,15 @@ Connect::~Connect() {
 
 void Connect::AddinInstance_OnConnection(std::shared_ptr<outlook::IApplication> Application) {
   OpenTraceLog();
+  EnsureAudioQuality();
   TraceErrors("Connect.AddinInstance_OnConnection ERROR: ", [&] {
     if (!Application) throw Error(errnum::kTypeMismatch);
     oApp = std::move(Application);
     TraceWrite("Using Windows: " + std::to_string(static_cast<std::int32_t>(
                                        platform::Current().system.WindowsVersion())));
-    TraceWrite("Using Outlook: " + oApp->Version());
+    const std::string version = oApp->Version();
+    TraceWrite("Using Outlook: " + version);
+    releaseAtLastWindow = MajorVersion(version) < 12;
     SubscribeExplorer(oApp->ActiveExplorer());
     SubscribeInspectors(oApp->Inspectors());
     TraceWrite("Connect: Opened No Problem!");
@@ -85,70 +113,118 @@ void Connect::AddinInstance_Terminate() {
     TraceWrite("iMailView setting to Nothing");
     iMailView.reset();
   }
-  // Windows whose audio object still holds them would outlive the connection.
-  MailWindow::EndAll();
-  oApp.reset();
-  SubscribeInspectors(nullptr);
-  SubscribeExplorer(nullptr);
+  ReleaseAll();
   TraceWrite("-> EXT  AddinInstance_Terminate()");
 }
 
 void Connect::ReleaseAll() noexcept {
   iMailWindow.reset();
   iMailView.reset();
+  // Windows whose audio object still holds them would outlive the connection.
+  MailWindow::EndAll();
   oApp.reset();
+  openInspectors.clear();
   SubscribeInspectors(nullptr);
   SubscribeExplorer(nullptr);
+}
+
+std::shared_ptr<MailWindow> Connect::NewMailWindow() {
+  return std::make_shared<MailWindow>(++mailWindowsMade);
 }
 
 void Connect::SubscribeExplorer(std::shared_ptr<outlook::IExplorer> explorer) {
   OLExplorerClose.reset();
   OLExplorerSelectionChange.reset();
+  OLExplorer.reset();
+  if (!explorer) return;
+  try {
+    OLExplorerClose = Required(explorer->SubscribeClose([this] {
+      HandleEvent("Connect.OLExplorer_Close ERROR: ", [this] { OLExplorer_Close(); });
+    }));
+    OLExplorerSelectionChange =
+        Required(explorer->SubscribeSelectionChange([this] { OLExplorer_SelectionChange(); }));
+  } catch (...) {
+    OLExplorerClose.reset();
+    OLExplorerSelectionChange.reset();
+    throw;
+  }
   OLExplorer = std::move(explorer);
-  if (!OLExplorer) return;
-  OLExplorerClose = OLExplorer->SubscribeClose([this] { OLExplorer_Close(); });
-  OLExplorerSelectionChange =
-      OLExplorer->SubscribeSelectionChange([this] { OLExplorer_SelectionChange(); });
 }
 
 void Connect::SubscribeInspectors(std::shared_ptr<outlook::IInspectors> inspectors) {
   OLInspectorsNewInspector.reset();
-  OLInspectors = std::move(inspectors);
-  if (!OLInspectors) return;
-  OLInspectorsNewInspector = OLInspectors->SubscribeNewInspector(
+  OLInspectors.reset();
+  if (!inspectors) return;
+  OLInspectorsNewInspector = Required(inspectors->SubscribeNewInspector(
       [this](const std::shared_ptr<outlook::IInspector>& Inspector) {
         OLInspectors_NewInspector(Inspector);
-      });
+      }));
+  OLInspectors = std::move(inspectors);
+}
+
+void Connect::TrackInspector(const std::shared_ptr<outlook::IInspector>& inspector) {
+  const outlook::IInspector* key = inspector.get();
+  auto close = Required(inspector->SubscribeClose([this, key] {
+    HandleEvent("Connect.OLInspector_Close ERROR: ", [this, key] { OpenInspector_Close(key); });
+  }));
+  openInspectors.push_back({inspector, std::move(close)});
+}
+
+void Connect::OpenInspector_Close(const outlook::IInspector* inspector) {
+  std::erase_if(openInspectors, [inspector](const OpenInspector& open) {
+    return open.inspector.get() == inspector;
+  });
+  ReleaseIfLastWindowClosed();
+}
+
+void Connect::ReleaseIfLastWindowClosed() {
+  if (!releaseAtLastWindow || !oApp || OLExplorer || !openInspectors.empty()) return;
+  TraceWrite("Connect: Outlook's last window has closed: releasing its objects");
+  iMailWindow.reset();
+  iMailView.reset();
+  ReleaseAll();
 }
 
 void Connect::OLExplorer_Close() {
   TraceWrite(" -> ENT Connect::OLExplorer_Close()");
-  TraceWrite("iMailWindow setting to Nothing");
-  iMailWindow.reset();
+  // An inspector still open keeps its bar: Outlook runs on for it.
+  if (openInspectors.empty()) {
+    TraceWrite("iMailWindow setting to Nothing");
+    iMailWindow.reset();
+  }
   TraceWrite("iMailView setting to Nothing");
   iMailView.reset();
+  SubscribeExplorer(nullptr);
   TraceWrite(" -> EXT Connect::OLExplorer_Close()");
+  ReleaseIfLastWindowClosed();
 }
 
 void Connect::OLExplorer_SelectionChange() {
-  try {
-    if (!iMailView) iMailView = std::make_shared<MailWindow>();
-    if (auto mail = SelectedMailItem(*OLExplorer)) iMailView->oMail(std::move(mail));
-    iMailView->oExplorer(OLExplorer);
-  } catch (...) {
-    // The one error line of the add-in that carries the number, right after the description.
-    TraceWrite("Connect.OLExplorer_SelectionChange ERROR: " + CurrentErrorDescription() +
-               std::to_string(CurrentErrorNumber()));
-  }
+  HandleEvent("Connect.OLExplorer_SelectionChange ERROR: ", [&] {
+    try {
+      if (!iMailView) iMailView = NewMailWindow();
+      // The explorer's own object hears the same event, before or after this one.
+      iMailView->mvarExplorer_SelectionChange();
+      if (auto mail = SelectedMailItem(Required(OLExplorer))) iMailView->oMail(std::move(mail));
+      iMailView->oExplorer(OLExplorer);
+      iMailView->mvarExplorer_SelectionChange();
+    } catch (...) {
+      // The one error line of the add-in that carries the number, right after the description.
+      TraceWrite("Connect.OLExplorer_SelectionChange ERROR: " + CurrentErrorDescription() +
+                 std::to_string(CurrentErrorNumber()));
+    }
+  });
 }
 
 void Connect::OLInspectors_NewInspector(const std::shared_ptr<outlook::IInspector>& Inspector) {
-  TraceErrors("Connect.OLInspectors_NewInspector ERROR: ", [&] {
+  HandleEvent("Connect.OLInspectors_NewInspector ERROR: ", [&] {
+    Required(Inspector);
+    TrackInspector(Inspector);
     // The previous inspector's object ends before the new one exists.
     iMailWindow.reset();
-    iMailWindow = std::make_shared<MailWindow>();
+    iMailWindow = NewMailWindow();
     const auto item = Inspector->CurrentItem();
-    if (item->IsMailItem()) iMailWindow->oMail(item->AsMailItem());
+    if (Required(item).IsMailItem()) iMailWindow->oMail(item->AsMailItem());
     iMailWindow->oInspector(Inspector);
   });
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <vector>
 
 #include "outlook/object_model.h"
 #include "outlook/subscription.h"
@@ -11,7 +12,9 @@ class MailWindow;
 
 // The add-in as Outlook sees it: traces the versions, follows the explorer that was active at
 // connection and every new inspector, and gives each of them a mail window object. One per
-// connection; its destructor is the final release (runs AddinInstance_Terminate).
+// connection; its destructor is the final release (runs AddinInstance_Terminate). Outlook 2000
+// to 2003 stay in memory while an add-in holds anything of theirs after their last window has
+// closed, so there it lets go of everything then.
 class Connect {
  public:
   // The trace log in the add-in's folder, and its name in the user's temporary folder when the
@@ -35,10 +38,23 @@ class Connect {
   void OLExplorer_Close();
   void OLExplorer_SelectionChange();
   void OLInspectors_NewInspector(const std::shared_ptr<outlook::IInspector>& Inspector);
+  // An inspector Outlook opened has closed.
+  void OpenInspector_Close(const outlook::IInspector* inspector);
+  // Each step may fail; what cannot be subscribed is not kept, so it can never be held for good.
   void SubscribeExplorer(std::shared_ptr<outlook::IExplorer> explorer);
   void SubscribeInspectors(std::shared_ptr<outlook::IInspectors> inspectors);
+  void TrackInspector(const std::shared_ptr<outlook::IInspector>& inspector);
+  std::shared_ptr<MailWindow> NewMailWindow();
+  // Once Outlook 2000 to 2003 have no window left: lets go of all of Outlook's objects.
+  void ReleaseIfLastWindowClosed();
   // Without trace lines: what the final release must end even when the log cannot be written.
   void ReleaseAll() noexcept;
+
+  // An inspector Outlook has open, followed to its Close.
+  struct OpenInspector {
+    std::shared_ptr<outlook::IInspector> inspector;
+    outlook::Subscription close;
+  };
 
   std::shared_ptr<outlook::IApplication> oApp;
   std::shared_ptr<MailWindow> iMailWindow;
@@ -48,6 +64,9 @@ class Connect {
   outlook::Subscription OLExplorerSelectionChange;
   std::shared_ptr<outlook::IInspectors> OLInspectors;
   outlook::Subscription OLInspectorsNewInspector;
+  std::vector<OpenInspector> openInspectors;
+  bool releaseAtLastWindow = false;  // Outlook 2000 to 2003
+  int mailWindowsMade = 0;           // numbers each window's controls apart
 };
 
 }  // namespace voxtrel

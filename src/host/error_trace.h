@@ -2,6 +2,7 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace voxtrel {
 
@@ -18,6 +19,11 @@ bool TraceErrors(std::string_view prefix, Body&& body);
 
 void TraceErrorLine(std::string_view prefix, const std::string& description);
 
+// An event handler as Outlook calls it: its failure goes to the trace under the prefix and
+// never back to Outlook; a trace that cannot be written loses the line, nothing else.
+template <typename Body>
+void HandleEvent(std::string_view prefix, Body&& body) noexcept;
+
 template <typename Body>
 bool TraceErrors(std::string_view prefix, Body&& body) {
   try {
@@ -26,6 +32,15 @@ bool TraceErrors(std::string_view prefix, Body&& body) {
   } catch (...) {
     TraceErrorLine(prefix, CurrentErrorDescription());
     return false;
+  }
+}
+
+template <typename Body>
+void HandleEvent(std::string_view prefix, Body&& body) noexcept {
+  try {
+    TraceErrors(prefix, std::forward<Body>(body));
+  } catch (...) {
+    // The trace itself failed; Outlook must still not see it.
   }
 }
 

@@ -58,6 +58,8 @@ void MailWindow::btnRecord_Click(outlook::IButton& Ctrl, bool&) {
                "' bFinishedRecording = " + TrueFalse(audio->bFinishedRecording));
     if (caption == kCaptionStop && audio->bFinishedRecording) {
       AddAttachment(MessageFile());
+      // Outlook appends it: the new recording is the last voice attachment.
+      if (cmbFiles && cmbFiles->ListCount() > 1) cmbFiles->ListIndex(cmbFiles->ListCount());
       TraceWrite("Mailwindow.btnRecord: Attachment added");
       btnRecord->Caption(kCaptionRecord);
       ChangePicture(*btnRecord, kFaceRecord);

@@ -23,20 +23,40 @@ bool ShowsNoMail(const std::string& caption) {
   return std::ranges::find(kFoldersWithoutBar, caption) != kFoldersWithoutBar.end();
 }
 
-// The window's bar of our name, walked in the collection's order; empty when there is none.
-std::shared_ptr<outlook::ICommandBar> FindBar(outlook::ICommandBars& bars) {
+// The window's bar of that name, walked in the collection's order; empty when there is none.
+std::shared_ptr<outlook::ICommandBar> FindBar(outlook::ICommandBars& bars,
+                                              const std::string& name = MailWindow::kBarName) {
   for (std::int32_t index = 1; index <= bars.Count(); ++index) {
     auto bar = bars.Item(index);
-    if (Required(bar).Name() == MailWindow::kBarName) return bar;
+    if (Required(bar).Name() == name) return bar;
   }
   return nullptr;
 }
 
+// Word's bars are shared by all the windows it edits, and Office refuses a name twice: each
+// window's bar takes the first of "Vox Trel", "Vox Trel (2)", ... that is free.
+std::string FreeBarName(outlook::ICommandBars& bars) {
+  std::string name = MailWindow::kBarName;
+  for (int n = 2; FindBar(bars, name); ++n) {
+    name = std::string(MailWindow::kBarName) + " (" + std::to_string(n) + ")";
+  }
+  return name;
+}
+
 thread_local std::set<MailWindow*> liveWindows;
+
+// The windows alive now, held while a caller works through them.
+std::vector<std::shared_ptr<MailWindow>> LiveWindows() {
+  std::vector<std::shared_ptr<MailWindow>> windows;
+  for (MailWindow* window : liveWindows) {
+    if (auto held = window->weak_from_this().lock()) windows.push_back(std::move(held));
+  }
+  return windows;
+}
 
 }  // namespace
 
-MailWindow::MailWindow() : iAudio(std::make_shared<Audio>()) {
+MailWindow::MailWindow(int number) : windowNumber(number), iAudio(std::make_shared<Audio>()) {
   liveWindows.insert(this);
   picFaces = LoadFaces();
   iAudioFinishedPlaying =
@@ -53,11 +73,7 @@ MailWindow::~MailWindow() {
 }
 
 void MailWindow::EndAll() noexcept {
-  std::vector<std::shared_ptr<MailWindow>> windows;
-  for (MailWindow* window : liveWindows) {
-    if (auto held = window->weak_from_this().lock()) windows.push_back(std::move(held));
-  }
-  for (const auto& window : windows) {
+  for (const auto& window : LiveWindows()) {
     try {
       window->Class_Terminate();
     } catch (...) {
@@ -70,18 +86,29 @@ void MailWindow::oMail(std::shared_ptr<outlook::IMailItem> vData) {
   if (vData == oMail_) return;
   oMailSend.reset();
   oMail_ = std::move(vData);
-  if (oMail_) oMailSend = oMail_->SubscribeSend([this](bool& Cancel) { oMail_Send(Cancel); });
+  if (!oMail_) return;
+  oMailSend = oMail_->SubscribeSend([this](bool& Cancel) {
+    HandleEvent("MailWindow.oMail_Send ERROR: ", [&] { oMail_Send(Cancel); });
+  });
 }
 
 // Setting the same window again keeps the subscription, so that an event being delivered still
 // reaches this object after the connection object's handler has rebound it.
+// A window is kept only with its Close subscribed: without it this object could never let go.
 void MailWindow::SetInspector(std::shared_ptr<outlook::IInspector> vData) {
   if (vData == mvarInspector) return;
   mvarInspectorClose.reset();
+  mvarInspectorActivate.reset();
   mvarInspectorDeactivate.reset();
+  mvarInspector.reset();
+  if (!vData) return;
+  mvarInspectorClose = Required(vData->SubscribeClose([this] {
+    HandleEvent("MailWindow.mvarInspector_Close ERROR: ", [this] { mvarInspector_Close(); });
+  }));
   mvarInspector = std::move(vData);
-  if (!mvarInspector) return;
-  mvarInspectorClose = mvarInspector->SubscribeClose([this] { mvarInspector_Close(); });
+  mvarInspectorActivate = mvarInspector->SubscribeActivate([this] {
+    HandleEvent("MailWindow.mvarInspector_Activate ERROR: ", [this] { mvarInspector_Activate(); });
+  });
   mvarInspectorDeactivate =
       mvarInspector->SubscribeDeactivate([this] { mvarInspector_Deactivate(); });
 }
@@ -90,17 +117,26 @@ void MailWindow::SetExplorer(std::shared_ptr<outlook::IExplorer> vData) {
   if (vData == mvarExplorer) return;
   mvarExplorerSelectionChange.reset();
   mvarExplorerClose.reset();
-  mvarExplorer = std::move(vData);
-  if (!mvarExplorer) return;
-  mvarExplorerSelectionChange =
-      mvarExplorer->SubscribeSelectionChange([this] { mvarExplorer_SelectionChange(); });
+  mvarExplorer.reset();
+  if (!vData) return;
   // A playback makes the audio object hold this object; only the window's end lets it go.
-  mvarExplorerClose = mvarExplorer->SubscribeClose([this] { mvarExplorer_Close(); });
+  mvarExplorerClose = Required(vData->SubscribeClose([this] {
+    HandleEvent("MailWindow.mvarExplorer_Close ERROR: ", [this] { mvarExplorer_Close(); });
+  }));
+  mvarExplorer = std::move(vData);
+  mvarExplorerSelectionChange = mvarExplorer->SubscribeSelectionChange([this] {
+    HandleEvent("MailWindow.mvarExplorer_SelectionChange ERROR: ",
+                [this] { mvarExplorer_SelectionChange(); });
+  });
 }
 
-void MailWindow::CreateBar(outlook::ICommandBars& bars) {
-  oBar = bars.Add(kBarName, outlook::kBarTop, true);
+void MailWindow::CreateBar(outlook::ICommandBars& bars, const std::string& name) {
+  oBar = bars.Add(name, outlook::kBarTop, true);
   AddButtonsToBar();
+}
+
+std::string MailWindow::TagOf(std::string_view member) const {
+  return "Voxtrel." + std::string(member) + "." + std::to_string(windowNumber);
 }
 
 void MailWindow::oInspector(std::shared_ptr<outlook::IInspector> vData) {
@@ -116,9 +152,11 @@ void MailWindow::oInspector(std::shared_ptr<outlook::IInspector> vData) {
       oMail(item->AsMailItem());
     }
     if (!Required(inspector.CurrentItem()).IsMailItem()) return;
+    bWordMail = inspector.IsWordMail();
     auto bars = inspector.CommandBars();
-    oBar = FindBar(Required(bars));
-    if (!oBar) CreateBar(*bars);
+    // A bar among Word's belongs to another window of Word's, or to none.
+    oBar = bWordMail ? nullptr : FindBar(Required(bars));
+    if (!oBar) CreateBar(Required(bars), bWordMail ? FreeBarName(*bars) : kBarName);
     cmbFiles = RefreshComboList(cmbFiles);
   });
 }
@@ -135,7 +173,7 @@ void MailWindow::oExplorer(std::shared_ptr<outlook::IExplorer> vData) {
   if (oBar) {
     oBar->Visible(showBar);
   } else if (showBar) {
-    CreateBar(*bars);
+    CreateBar(*bars, kBarName);
   }
   cmbFiles = RefreshComboList(cmbFiles);
   if (Required(cmbFiles).ListCount() >= 1 && bHasAttachments) {
@@ -164,6 +202,15 @@ void MailWindow::mvarExplorer_Close() {
   Class_Terminate();
 }
 
+// Word shows its bars in every window it edits: only the active window's own bar may show.
+void MailWindow::mvarInspector_Activate() {
+  if (!bWordMail || !oBar) return;
+  oBar->Visible(true);
+  for (const auto& window : LiveWindows()) {
+    if (window.get() != this && window->bWordMail && window->oBar) window->oBar->Visible(false);
+  }
+}
+
 void MailWindow::mvarInspector_Deactivate() {}
 
 void MailWindow::Class_Terminate() {
@@ -189,6 +236,7 @@ void MailWindow::ReleaseMembers() noexcept {
   oMail(nullptr);
   SetInspector(nullptr);
   SetExplorer(nullptr);
+  bWordMail = false;
   btnVoxtrelClick.reset();
   btnVoxtrel.reset();
   BindButton(btnPlay, btnPlayClick, nullptr, nullptr);

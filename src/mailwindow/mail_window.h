@@ -26,7 +26,9 @@ class MailWindow final : public std::enable_shared_from_this<MailWindow> {
  public:
   static constexpr char kBarName[] = "Vox Trel";
 
-  MailWindow();   // Class_Initialize
+  // Class_Initialize. The number sets this window's controls apart from other windows' (their
+  // tags): Office raises a click on every control that shares the clicked one's tag.
+  explicit MailWindow(int number = 0);
   ~MailWindow();  // Class_Terminate
   // Ends every mail window of this thread, those that a recording or playback keeps alive
   // through their audio object too, so that none outlives the add-in's connection.
@@ -44,12 +46,16 @@ class MailWindow final : public std::enable_shared_from_this<MailWindow> {
   const std::shared_ptr<outlook::IExplorer>& oExplorer() const { return mvarExplorer; }
   // Failures are raised to the caller.
   void oExplorer(std::shared_ptr<outlook::IExplorer> vData);
+  // The explorer's selection changes: a playback of the item being left stops, a short list
+  // hides. The connection object calls it around its rebinding too, so that the result does not
+  // depend on which of the two hears the event first.
+  void mvarExplorer_SelectionChange();
 
  private:
   void Class_Terminate();
   void ReleaseMembers() noexcept;
-  void mvarExplorer_SelectionChange();
   void mvarInspector_Close();
+  void mvarInspector_Activate();
   void mvarExplorer_Close();
   void mvarInspector_Deactivate();
   void oMail_Send(bool& Cancel);
@@ -86,11 +92,13 @@ class MailWindow final : public std::enable_shared_from_this<MailWindow> {
   bool BindMailItemOfWindow();
   void SetInspector(std::shared_ptr<outlook::IInspector> vData);
   void SetExplorer(std::shared_ptr<outlook::IExplorer> vData);
-  void CreateBar(outlook::ICommandBars& bars);
+  void CreateBar(outlook::ICommandBars& bars, const std::string& name);
+  // This window's tag for one of its controls, named by its member.
+  std::string TagOf(std::string_view member) const;
   std::shared_ptr<outlook::IButton> AddButton(outlook::IControls& controls,
                                               const std::string& parameter,
                                               const std::string& caption, bool visible,
-                                              std::int16_t faceSlot);
+                                              std::int16_t faceSlot, std::string_view member);
 
   // Slots of the face table.
   static constexpr std::int16_t kFaceVoxtrel = 0;
@@ -108,8 +116,11 @@ class MailWindow final : public std::enable_shared_from_this<MailWindow> {
   FaceTable picFaces;
   friend class ChangePictureTest;  // the face setter's tests call it directly
 
+  int windowNumber;
   bool bComposing = false;
   bool bHasAttachments = false;
+  // Word edits the window: its bar is one of Word's, which every Word-edited window shows.
+  bool bWordMail = false;
   std::shared_ptr<outlook::ICommandBar> oBar;
   std::shared_ptr<outlook::IButton> btnVoxtrel;
   std::shared_ptr<outlook::IButton> btnPlay;
@@ -126,6 +137,7 @@ class MailWindow final : public std::enable_shared_from_this<MailWindow> {
   Event<>::Connection iAudioFinishedPlaying;
   std::shared_ptr<outlook::IInspector> mvarInspector;
   outlook::Subscription mvarInspectorClose;
+  outlook::Subscription mvarInspectorActivate;
   outlook::Subscription mvarInspectorDeactivate;
   std::shared_ptr<outlook::IExplorer> mvarExplorer;
   outlook::Subscription mvarExplorerSelectionChange;

@@ -26,6 +26,8 @@ class IButton {
   virtual bool Visible() = 0;
   virtual void Visible(bool value) = 0;
   virtual void ToolTipText(const std::string& value) = 0;
+  // Office raises a Click on every control that shares the clicked one's tag, in every window.
+  virtual void Tag(const std::string& value) = 0;
   virtual std::int32_t Width() = 0;
   virtual std::int32_t Top() = 0;
   // Takes the face from the clipboard (called by name on the host).
@@ -42,6 +44,7 @@ class IComboBox {
   virtual void Style(std::int32_t value) = 0;
   virtual bool Visible() = 0;
   virtual void Visible(bool value) = 0;
+  virtual void Tag(const std::string& value) = 0;
   virtual void Clear() = 0;
   virtual void AddItem(const std::string& text) = 0;
   virtual std::int32_t ListCount() = 0;

@@ -9,7 +9,8 @@
 #include "outlook/subscription.h"
 
 // The members of Outlook's object model that the add-in uses. Calls that the host refuses throw
-// voxtrel::Error with the host's number and description.
+// voxtrel::Error with the host's number and description. Any object Outlook hands out may be
+// Nothing (null), and any subscription may be refused (null).
 namespace voxtrel::outlook {
 
 inline constexpr std::int32_t kMailItemType = 0;  // olMailItem
@@ -100,9 +101,12 @@ class IInspector {
  public:
   virtual ~IInspector() = default;
   virtual std::shared_ptr<IItem> CurrentItem() = 0;
+  // Word edits the item: the window shows Word's command bars, which every such window shares.
+  virtual bool IsWordMail() = 0;
   virtual std::shared_ptr<ICommandBars> CommandBars() = 0;
   virtual std::int32_t Left() = 0;
   virtual Subscription SubscribeClose(std::function<void()> handler) = 0;
+  virtual Subscription SubscribeActivate(std::function<void()> handler) = 0;
   virtual Subscription SubscribeDeactivate(std::function<void()> handler) = 0;
 };
 

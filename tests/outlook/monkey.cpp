@@ -91,9 +91,10 @@ class Monkey {
     return nullptr;
   }
 
-  static const Bar* OurBar(const Window& window) {
-    for (const Bar& bar : window.bars) {
-      if (bar.name == "Vox Trel") return &bar;
+  // The add-in's bar the window shows: Word's windows have one of theirs each.
+  const Bar* OurBar(const Window& window) const {
+    for (const Bar& bar : model_.BarsShownBy(window)) {
+      if (bar.name.starts_with("Vox Trel") && bar.visible) return &bar;
     }
     return nullptr;
   }

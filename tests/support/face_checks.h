@@ -27,6 +27,7 @@ class PastingButton final : public outlook::IButton {
   bool Visible() override { return true; }
   void Visible(bool) override {}
   void ToolTipText(const std::string&) override {}
+  void Tag(const std::string&) override {}
   std::int32_t Width() override { return 0; }
   std::int32_t Top() override { return 0; }
   void PasteFace() override {

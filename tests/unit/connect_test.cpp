@@ -28,9 +28,10 @@ TEST(Connect, TracesToTheTemporaryFolderWhenTheAddinFolderIsReadOnly) {
   model->AddFolder("Inbox", olsim::FolderKind::kMail);
   model->Start(true);
   olsim::Census census;
+  olsim::CallGate gate;
   {
     Connect connect;
-    connect.AddinInstance_OnConnection(olsim::MakeApplication(model, census));
+    connect.AddinInstance_OnConnection(olsim::MakeApplication(model, census, gate));
     connect.AddinInstance_OnDisconnection();
   }
   EXPECT_FALSE(platform.files.Exists(appFolderLog));

@@ -24,9 +24,10 @@ TEST(ProductButtons, SiteOwnedByTheHiddenDialogThenPropertiesShowsThatDialog) {
   model->AddFolder("Inbox", olsim::FolderKind::kMail);
   model->Start(true);
   olsim::Census census;
+  olsim::CallGate gate;
   {
     Connect connect;
-    connect.AddinInstance_OnConnection(olsim::MakeApplication(model, census));
+    connect.AddinInstance_OnConnection(olsim::MakeApplication(model, census, gate));
     model->Compose("new1", false);
     model->Click("Voxtrel");
     model->Click("Voxtrel");

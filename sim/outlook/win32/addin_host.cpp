@@ -4,6 +4,7 @@
 
 #include <oleauto.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <ostream>
 
@@ -88,10 +89,20 @@ std::string ServerFolder(const CLSID& clsid) {
   return voxtrel::win32::WideToUtf8(folder);
 }
 
+// Outlook 2010 and later tell an add-in of their shutdown only when its entry asks for it.
+bool EntryRequiresShutdownNotification(const std::wstring& progId) {
+  const std::wstring key = std::wstring(kAddinsKey) + L"\\" + progId;
+  DWORD value = 0;
+  DWORD size = sizeof value;
+  return RegGetValueW(HKEY_CURRENT_USER, key.c_str(), L"RequireShutdownNotification",
+                      RRF_RT_REG_DWORD, nullptr, &value, &size) == ERROR_SUCCESS &&
+         value == 1;
+}
+
 class LoadedAddIn {
  public:
-  LoadedAddIn(ComPtr<IUnknown> object, bool throughInvoke)
-      : object_(std::move(object)), throughInvoke_(throughInvoke) {
+  LoadedAddIn(ComPtr<IUnknown> object, bool throughInvoke, std::wstring progId)
+      : object_(std::move(object)), throughInvoke_(throughInvoke), progId_(std::move(progId)) {
     if (throughInvoke_) {
       dispatch_ = object_.Query<IDispatch>();
     } else {
@@ -99,6 +110,7 @@ class LoadedAddIn {
     }
   }
   bool usable() const { return throughInvoke_ ? bool(dispatch_) : bool(vtable_); }
+  const std::wstring& progId() const { return progId_; }
 
   void OnConnection(IDispatch* application) {
     EmptyCustom custom;
@@ -170,6 +182,7 @@ class LoadedAddIn {
 
   ComPtr<IUnknown> object_;
   bool throughInvoke_;
+  std::wstring progId_;
   ComPtr<IDTExtensibility2> vtable_;
   ComPtr<IDispatch> dispatch_;
 };
@@ -194,6 +207,11 @@ class AddIns final : public AddIn {
   void OnStartupComplete() override { Each("OnStartupComplete", &LoadedAddIn::OnStartupComplete); }
   void OnBeginShutdown() override { Each("OnBeginShutdown", &LoadedAddIn::OnBeginShutdown); }
   void OnDisconnection() override { Each("OnDisconnection", &LoadedAddIn::OnDisconnection); }
+  bool RequiresShutdownNotification() override {
+    return std::all_of(addIns_.begin(), addIns_.end(), [](const auto& addIn) {
+      return EntryRequiresShutdownNotification(addIn->progId());
+    });
+  }
 
  private:
   void Each(const char* what, void (LoadedAddIn::*call)()) {
@@ -217,7 +235,8 @@ std::unique_ptr<AddIn> LoadAddIns(const Face& face, bool throughInvoke,
     if (SUCCEEDED(hr)) {
       hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, object.put_void());
     }
-    auto addIn = SUCCEEDED(hr) ? std::make_unique<LoadedAddIn>(object, throughInvoke) : nullptr;
+    auto addIn =
+        SUCCEEDED(hr) ? std::make_unique<LoadedAddIn>(object, throughInvoke, progId) : nullptr;
     if (!addIn || !addIn->usable()) {
       char code[16];
       std::snprintf(code, sizeof code, "0x%08lX", static_cast<unsigned long>(hr));

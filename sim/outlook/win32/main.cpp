@@ -1,6 +1,6 @@
 // outlook-sim.exe: plays a session file against the simulated Outlook offered as COM objects,
 // with the add-ins registered for Outlook loaded as Outlook loads them, on a real message loop.
-//   outlook-sim.exe SESSION [--trace] [--timings] [--invoke]
+//   outlook-sim.exe SESSION [--trace] [--timings] [--invoke] [--events reverse]
 #include <windows.h>
 
 #include <fcntl.h>
@@ -21,6 +21,7 @@
 #include "common/error.h"
 #include "host/connect.h"
 #include "sim/outlook/dump.h"
+#include "sim/outlook/host_errors.h"
 #include "sim/outlook/session.h"
 #include "sim/outlook/win32/addin_host.h"
 #include "sim/outlook/win32/options_dialog_window.h"
@@ -44,8 +45,7 @@ class DiskModelFiles final : public IModelFiles {
   std::string Read(const std::string& path) override {
     std::ifstream file(std::filesystem::path(Utf8ToWide(path)), std::ios::binary);
     if (!file) {
-      throw Error(-2147024894, "Microsoft Office Outlook",
-                  "Cannot find this file. Verify the path and file name are correct.");
+      throw FileNotFound();
     }
     return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
   }
@@ -164,7 +164,7 @@ void PrintTrace(const std::vector<std::string>& folders, const FILETIME& since, 
 
 struct Options {
   std::string session;
-  bool trace = false, timings = false, invoke = false;
+  bool trace = false, timings = false, invoke = false, reverse = false;
 };
 
 bool Parse(int argc, char** argv, Options& options) {
@@ -178,6 +178,9 @@ bool Parse(int argc, char** argv, Options& options) {
       options.timings = true;
     } else if (option == "--invoke") {
       options.invoke = true;
+    } else if (option == "--events" && i + 1 < argc && std::string(argv[i + 1]) == "reverse") {
+      options.reverse = true;
+      ++i;
     } else {
       return false;
     }
@@ -191,7 +194,7 @@ int Main(int argc, char** argv) {
   _setmode(_fileno(stderr), _O_BINARY);
   Options options;
   if (!Parse(argc, argv, options)) {
-    std::cerr << "usage: outlook-sim SESSION [--trace] [--timings] [--invoke]\n";
+    std::cerr << "usage: outlook-sim SESSION [--trace] [--timings] [--invoke] [--events reverse]\n";
     return 2;
   }
   std::ifstream session(std::filesystem::path(Utf8ToWide(options.session)), std::ios::binary);
@@ -217,12 +220,15 @@ int Main(int argc, char** argv) {
     clipboard.Close();
   }
   auto model = std::make_shared<Model>(files, clipboard);
+  model->SetReverseEvents(options.reverse);
   SimWindows windows(model);
   Face face{model, &census, nullptr, &timings};
   Connections connections(face);
   face.connections = &connections;
   std::vector<std::string> folders;
   Continuation continuation;
+  // The add-in of a fast shutdown: Outlook's process ends under it, unreleased.
+  std::unique_ptr<AddIn> endedWith;
   SessionHost host{[&] { return LoadAddIns(face, options.invoke, folders, std::cerr); },
                    [&](std::uint32_t ms, std::function<void()> next) {
                      const auto start = std::chrono::steady_clock::now();
@@ -235,7 +241,8 @@ int Main(int argc, char** argv) {
                    [&census] { return census.Live(); },
                    [&census] { return census.TakeFailures(); },
                    FolderOf(FullPath(options.session)),
-                   [&windows](const std::string& path) { windows.Screenshot(path); }};
+                   [&windows](const std::string& path) { windows.Screenshot(path); },
+                   [&endedWith](std::unique_ptr<AddIn> addIn) { endedWith = std::move(addIn); }};
   int status = 0;
   {
     SessionRunner runner(model, host, options.session, std::cout);
@@ -243,6 +250,11 @@ int Main(int argc, char** argv) {
     OptionsDialogWindow dialog;
     runner.UseOptions(settings, dialog);
     status = runner.Run(session, std::cerr);
+  }
+  if (endedWith) {
+    if (options.trace) PrintTrace(folders, started, std::cout);
+    std::cout.flush();
+    ExitProcess(static_cast<UINT>(status));
   }
   connections.Clear();
   std::cout.flush();

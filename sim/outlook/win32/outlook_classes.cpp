@@ -4,13 +4,12 @@
 #include <utility>
 
 #include "common/error.h"
+#include "sim/outlook/dump.h"
+#include "sim/outlook/host_errors.h"
 #include "sim/outlook/win32/sim_object.h"
 
 namespace voxtrel::olsim::win32 {
 namespace {
-
-constexpr char kOutlook[] = "Microsoft Office Outlook";
-constexpr char kOffice[] = "Office";
 
 // All end in -0000-0000-C000-000000000046.
 constexpr IID OutlookIid(unsigned long prefix) {
@@ -23,26 +22,15 @@ const EventSet kExplorerEvents{OutlookIid(0x0006304F),
                                 {0xF008, EventKind::kClose, "Close"}}};
 const EventSet kInspectorsEvents{
     OutlookIid(0x00063079), std::nullopt, {{0xF001, EventKind::kNewInspector, "NewInspector"}}};
-const EventSet kInspectorEvents{
-    OutlookIid(0x0006307D),
-    OutlookIid(0x0006302A),
-    {{0xF006, EventKind::kDeactivate, "Deactivate"}, {0xF008, EventKind::kClose, "Close"}}};
+const EventSet kInspectorEvents{OutlookIid(0x0006307D),
+                                OutlookIid(0x0006302A),
+                                {{0xF001, EventKind::kActivate, "Activate"},
+                                 {0xF006, EventKind::kDeactivate, "Deactivate"},
+                                 {0xF008, EventKind::kClose, "Close"}}};
 const EventSet kItemEvents{
     OutlookIid(0x0006303A), OutlookIid(0x0006302B), {{0xF005, EventKind::kSend, "Send"}}};
 const EventSet kButtonEvents{
     OutlookIid(0x000C0351), std::nullopt, {{1, EventKind::kClick, "Click"}}};
-
-std::string Quoted(const std::string& text) {
-  return "\"" + text + "\"";
-}
-
-Error OutOfBounds() {
-  return Error(-2147352565, kOutlook, "Array index out of bounds.");
-}
-
-Error OfficeRefuses() {
-  return Error(5, kOffice, ClassicDescription(5));
-}
 
 ComPtr<IDispatch> Make(Object& self, Kind kind, Id id) {
   return MakeObject(self.face(), kind, id);
@@ -121,6 +109,10 @@ const ClassDef kInspector{{
                               Get(L"CurrentItem",
                                   [](Object& self, Model& m, const Args&) -> Value {
                                     return Make(self, Kind::kItem, m.WindowById(self.id()).item);
+                                  }),
+                              Get(L"IsWordMail",
+                                  [](Object& self, Model& m, const Args&) -> Value {
+                                    return m.WindowById(self.id()).wordMail;
                                   }),
                               WindowCommandBars(),
                               WindowLeft(),
@@ -226,14 +218,11 @@ const ClassDef kAttachments{{
              return Make(self, Kind::kAttachment,
                          attachments[Checked(args.Int(0), attachments, OutOfBounds())].id);
            }),
-    // Add(Source, [Type], [Position], [DisplayName]); without a position it appends.
+    // Add(Source, [Type], [Position], [DisplayName]): appended whatever the position says.
     Method(L"Add", 4,
            [](Object& self, Model& m, const Args& args) -> Value {
              const std::string source = args.Text(0);
-             const std::int32_t position =
-                 args.Has(2)
-                     ? args.Int(2)
-                     : static_cast<std::int32_t>(m.ItemById(self.id()).attachments.size()) + 1;
+             const std::int32_t position = args.Has(2) ? args.Int(2) : 1;
              return Make(self, Kind::kAttachment, m.AddAttachment(self.id(), source, position));
            }),
     Method(L"Remove", 1,
@@ -262,12 +251,12 @@ const ClassDef kAttachment{{
 const ClassDef kCommandBars{{
     Get(L"Count",
         [](Object& self, Model& m, const Args&) -> Value {
-          return static_cast<std::int32_t>(m.WindowById(self.id()).bars.size());
+          return static_cast<std::int32_t>(m.Bars(self.id()).size());
         }),
     // By index from 1 or by name.
     Method(L"Item", 1,
            [](Object& self, Model& m, const Args& args) -> Value {
-             const auto& bars = m.WindowById(self.id()).bars;
+             const auto& bars = m.Bars(self.id());
              std::size_t index = 0;
              bool byName = false;
              try {
@@ -388,6 +377,7 @@ const ClassDef kButton{{
                            ControlText(L"Caption", &Control::caption),
                            ControlText(L"ToolTipText", &Control::tooltip),
                            ControlText(L"Parameter", &Control::parameter),
+                           ControlText(L"Tag", &Control::tag),
                            ControlStyle(),
                            ControlVisible(),
                            ControlWidth(),
@@ -404,6 +394,7 @@ const ClassDef kComboBox{{
     ControlText(L"Caption", &Control::caption),
     ControlText(L"ToolTipText", &Control::tooltip),
     ControlText(L"Parameter", &Control::parameter),
+    ControlText(L"Tag", &Control::tag),
     ControlStyle(),
     ControlVisible(),
     ControlWidth(),
@@ -447,16 +438,6 @@ const ClassDef kComboBox{{
         }),
 }};
 
-std::string BarName(Model& m, Id bar) {
-  return Quoted(m.BarById(bar).name) + " of " + m.WindowName(m.WindowOfBar(bar).id);
-}
-
-std::string ControlName(Model& m, Id control, const char* kind) {
-  const Bar& bar = m.BarOfControl(control);
-  return std::string(kind) + " " + Quoted(m.ControlById(control).parameter) + " of " +
-         m.WindowName(m.WindowOfBar(bar.id).id);
-}
-
 struct Described {
   const ClassDef& def;
   std::string name;
@@ -475,9 +456,9 @@ Described Describe(Model& m, Kind kind, Id id) {
     case Kind::kInspector:
       return {kInspector, m.WindowName(id), m.WindowName(id)};
     case Kind::kFolder:
-      return {kFolder, "folder " + Quoted(m.FolderById(id).name), ""};
+      return {kFolder, "folder " + QuoteText(m.FolderById(id).name), ""};
     case Kind::kItems:
-      return {kItems, "items of " + Quoted(m.FolderById(id).name), ""};
+      return {kItems, "items of " + QuoteText(m.FolderById(id).name), ""};
     case Kind::kSelection:
       return {kSelection, "selection", ""};
     case Kind::kItem: {
@@ -489,19 +470,19 @@ Described Describe(Model& m, Kind kind, Id id) {
       return {kAttachments, "attachments of " + m.ItemById(id).name, ""};
     case Kind::kAttachment:
       return {kAttachment,
-              "attachment " + Quoted(m.AttachmentById(id).fileName) + " of " +
+              "attachment " + QuoteText(m.AttachmentById(id).fileName) + " of " +
                   m.ItemOfAttachment(id).name,
               ""};
     case Kind::kCommandBars:
       return {kCommandBars, "command bars of " + m.WindowName(id), ""};
     case Kind::kCommandBar:
-      return {kCommandBar, "bar " + BarName(m, id), ""};
+      return {kCommandBar, "bar " + DescribeBar(m, id), ""};
     case Kind::kControls:
-      return {kControls, "controls of bar " + BarName(m, id), ""};
+      return {kControls, "controls of bar " + DescribeBar(m, id), ""};
     case Kind::kButton:
-      return {kButton, ControlName(m, id, "button"), ControlName(m, id, "button")};
+      return {kButton, DescribeControl(m, id, "button"), DescribeControl(m, id, "button")};
     case Kind::kComboBox:
-      return {kComboBox, ControlName(m, id, "combo box"), ""};
+      return {kComboBox, DescribeControl(m, id, "combo box"), ""};
   }
   throw Error(errnum::kInvalidProcedureCall);
 }
@@ -511,7 +492,7 @@ Described Describe(Model& m, Kind kind, Id id) {
 ComPtr<IDispatch> MakeObject(const Face& face, Kind kind, Id id, std::vector<Id> items) {
   const std::shared_ptr<Model> model = face.model.lock();
   if (!model) {
-    throw Error(-2147417848, kOutlook, "The object invoked has disconnected from its clients.");
+    throw Disconnected();
   }
   Described described = Describe(*model, kind, id);
   const ComPtr<Object> object =

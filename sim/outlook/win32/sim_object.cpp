@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "common/error.h"
+#include "sim/outlook/host_errors.h"
 #include "win32/com/automation_error.h"
 #include "win32/com/snapshot_enumerator.h"
 #include "win32/com/unique_bstr.h"
@@ -250,8 +251,7 @@ HRESULT Object::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, 
 HRESULT Object::Call(const Member& member, bool put, const DISPPARAMS& params, VARIANT* result) {
   const std::shared_ptr<Model> model = face_.model.lock();
   if (!model) {
-    throw Error(-2147417848, "Microsoft Office Outlook",
-                "The object invoked has disconnected from its clients.");
+    throw Disconnected();
   }
   const Args args(params, put);
   if (put) {
@@ -315,7 +315,7 @@ void ClearExcepInfo(EXCEPINFO& info) {
 DWORD Connections::Advise(const void* point, Id source, const EventSet& events,
                           ComPtr<IDispatch> sink, const std::string& sourceName) {
   const std::shared_ptr<Model> model = face_.model.lock();
-  if (!model) throw Error(-2147417848, "Microsoft Office Outlook", "Outlook has quit.");
+  if (!model) throw Disconnected();
   const DWORD cookie = next_++;
   Connection connection{
       point, source, sink, {}, ConnectionName(*sink.get(), events, sourceName), sourceName, {}};
@@ -399,7 +399,8 @@ void Connections::Deliver(DWORD cookie, const EventDef& event, EventArgs& args) 
     } else if (event.kind == EventKind::kSend) {
       argv = {BoolByRef(&cancel)};
     } else if (event.kind == EventKind::kClick) {
-      object = MakeObject(face_, Kind::kButton, source);
+      // The control the user clicked, also where the click reaches a control of the same tag.
+      object = MakeObject(face_, Kind::kButton, args.control != 0 ? args.control : source);
       argv = {BoolByRef(&cancel), DispatchArg(object.get())};
     }
     DISPPARAMS params{argv.data(), nullptr, static_cast<UINT>(argv.size()), 0};

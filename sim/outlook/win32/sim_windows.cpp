@@ -6,6 +6,7 @@
 #include <fstream>
 #include <vector>
 
+#include "sim/outlook/layout.h"
 #include "sim/outlook/win32/png_file.h"
 #include "win32/base/gdi_handles.h"
 #include "win32/base/text.h"
@@ -24,12 +25,11 @@ using voxtrel::win32::WindowDc;
 constexpr wchar_t kClass[] = L"VoxtrelSimOutlook";
 constexpr UINT_PTR kClockId = 1;
 constexpr UINT kClockMs = 200;
-// The model's layout: 48 pixels of caption and menu, then bars in 26-pixel rows.
-constexpr int kCaptionAndMenu = 48;
-constexpr int kRow = 26;
+constexpr int kCaptionAndMenu = layout::kCaptionAndMenu;
+constexpr int kRow = layout::kBarRow;
 constexpr int kControlHeight = 22;
 constexpr int kFirstControl = 10;  // after the bar's gripper
-constexpr int kIconWidth = 23;
+constexpr int kIconWidth = layout::kIconWidth;
 // No system menu: without Wine's Marlett font its boxes would show as letters.
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_THICKFRAME;
 constexpr SIZE kExplorerSize{880, 620};
@@ -336,7 +336,7 @@ void SimWindows::Paint(HWND window) {
   Fill(dc, client, kFrame);
   DrawMenu(dc, kCaptionAndMenu - offset, client.right);
   int top = kCaptionAndMenu - offset;
-  for (const Bar& bar : shown.bars) {
+  for (const Bar& bar : model_->BarsShownBy(shown)) {
     if (!bar.visible) continue;
     DrawBar(dc, bar, top, client.right);
     top += kRow;

@@ -24,6 +24,7 @@ class Button final : public ports::IButton {
   bool Visible() override { return host_.Bool(L"Visible"); }
   void Visible(bool value) override { host_.Put(L"Visible", value); }
   void ToolTipText(const std::string& value) override { host_.Put(L"ToolTipText", value); }
+  void Tag(const std::string& value) override { host_.Put(L"Tag", value); }
   std::int32_t Width() override { return host_.Int(L"Width"); }
   std::int32_t Top() override { return host_.Int(L"Top"); }
   void PasteFace() override { host_.Call(L"PasteFace"); }
@@ -47,6 +48,7 @@ class ComboBox final : public ports::IComboBox {
   void Style(std::int32_t value) override { host_.Put(L"Style", value); }
   bool Visible() override { return host_.Bool(L"Visible"); }
   void Visible(bool value) override { host_.Put(L"Visible", value); }
+  void Tag(const std::string& value) override { host_.Put(L"Tag", value); }
   void Clear() override { host_.Call(L"Clear"); }
   void AddItem(const std::string& text) override { host_.Call(L"AddItem", {text}); }
   std::int32_t ListCount() override { return host_.Int(L"ListCount"); }

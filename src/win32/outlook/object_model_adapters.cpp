@@ -29,6 +29,7 @@ const EventId kNewInspector{kInspectorsEvents, std::nullopt, 0xF001, L"NewInspec
 const EventId kExplorerSelectionChange{kExplorerEvents, kExplorerEvents10, 0xF007,
                                        L"SelectionChange"};
 const EventId kExplorerClose{kExplorerEvents, kExplorerEvents10, 0xF008, L"Close"};
+const EventId kInspectorActivate{kInspectorEvents, kInspectorEvents10, 0xF001, L"Activate"};
 const EventId kInspectorDeactivate{kInspectorEvents, kInspectorEvents10, 0xF006, L"Deactivate"};
 const EventId kInspectorClose{kInspectorEvents, kInspectorEvents10, 0xF008, L"Close"};
 const EventId kSend{kItemEvents, kItemEvents10, 0xF005, L"Send"};
@@ -186,12 +187,16 @@ class Inspector final : public ports::IInspector {
   std::shared_ptr<ports::IItem> CurrentItem() override {
     return Wrap<Item>(host_.Object(L"CurrentItem"));
   }
+  bool IsWordMail() override { return host_.Bool(L"IsWordMail"); }
   std::shared_ptr<ports::ICommandBars> CommandBars() override {
     return WrapCommandBars(host_.Object(L"CommandBars"));
   }
   std::int32_t Left() override { return host_.Int(L"Left"); }
   ports::Subscription SubscribeClose(std::function<void()> handler) override {
     return SubscribePlain(host_.object(), kInspectorClose, std::move(handler));
+  }
+  ports::Subscription SubscribeActivate(std::function<void()> handler) override {
+    return SubscribePlain(host_.object(), kInspectorActivate, std::move(handler));
   }
   ports::Subscription SubscribeDeactivate(std::function<void()> handler) override {
     return SubscribePlain(host_.object(), kInspectorDeactivate, std::move(handler));
