@@ -1,6 +1,7 @@
 #include "sim/platform/fake_shell.h"
 
 #include <algorithm>
+#include <limits>
 
 #include "common/classic.h"
 #include "common/error.h"
@@ -99,6 +100,14 @@ std::uint32_t FakeShell::Start(const std::string& program, std::string_view comm
   nextId_ += 4;
   processes_[id] = std::move(state);
   return id;
+}
+
+void FakeShell::AddProcess(std::uint32_t processId, std::uint32_t exitCode) {
+  auto state = std::make_shared<ProcessState>();
+  state->end = std::numeric_limits<std::uint64_t>::max();
+  state->exitCode = exitCode;
+  state->finished = exitCode != platform::kStillActive;
+  processes_[processId] = std::move(state);
 }
 
 std::unique_ptr<platform::IProcess> FakeShell::OpenProcess(std::uint32_t processId) {

@@ -44,6 +44,9 @@ class FakeShell final : public platform::IShell {
 
   void InstallProgram(std::string_view path, Program program);
   void SetOpenProcessFails(bool fails) { openFails_ = fails; }
+  // A process of some other program: running (kStillActive), or ended with `exitCode` while
+  // someone still holds it open, so that it can be opened.
+  void AddProcess(std::uint32_t processId, std::uint32_t exitCode = platform::kStillActive);
   // A volume without 8.3 names: short paths are the long ones.
   void SetShortNamesOff() { shortNames_ = false; }
 

@@ -9,14 +9,22 @@
 namespace voxtrel::sim {
 
 MemoryFileSystem::MemoryFileSystem() {
-  folders_.insert("c:");
+  folders_.emplace("c:", "C:");
+}
+
+std::string MemoryFileSystem::Spelled(std::string_view path) {
+  std::string spelled;
+  for (const char c : path) spelled += (c == '/') ? '\\' : c;
+  while (!spelled.empty() && spelled.back() == '\\') spelled.pop_back();
+  return spelled;
 }
 
 std::string MemoryFileSystem::Normalize(std::string_view path) {
-  std::string normalized;
-  for (const char c : classic::LCase(path)) normalized += (c == '/') ? '\\' : c;
-  while (!normalized.empty() && normalized.back() == '\\') normalized.pop_back();
-  return normalized;
+  return classic::LCase(Spelled(path));
+}
+
+std::string MemoryFileSystem::NameOf(const std::string& path) {
+  return path.substr(path.rfind('\\') + 1);
 }
 
 std::string MemoryFileSystem::ParentOf(const std::string& normalized) {
@@ -57,7 +65,7 @@ void MemoryFileSystem::MkDir(std::string_view path) {
   const std::string normalized = Normalize(path);
   RequireWritable(normalized);
   if (files_.count(normalized) == 1) throw Error(errnum::kPathFileAccessError);
-  folders_.insert(normalized);
+  folders_.emplace(normalized, NameOf(Spelled(path)));
 }
 
 void MemoryFileSystem::RmDir(std::string_view path) {
@@ -66,11 +74,22 @@ void MemoryFileSystem::RmDir(std::string_view path) {
   const auto inside = [&](const std::string& entry) { return ParentOf(entry) == normalized; };
   if (std::any_of(files_.begin(), files_.end(),
                   [&](const auto& file) { return inside(file.first); }) ||
-      std::any_of(folders_.begin(), folders_.end(), inside) ||
+      std::any_of(folders_.begin(), folders_.end(),
+                  [&](const auto& folder) { return inside(folder.first); }) ||
       readOnlyFolders_.count(ParentOf(normalized)) == 1) {
     throw Error(errnum::kPathFileAccessError);
   }
   folders_.erase(normalized);
+}
+
+std::vector<std::string> MemoryFileSystem::SubFolders(std::string_view path) {
+  const std::string normalized = Normalize(path);
+  if (folders_.count(normalized) == 0) throw Error(errnum::kPathNotFound);
+  std::vector<std::string> names;
+  for (const auto& [folder, name] : folders_) {
+    if (ParentOf(folder) == normalized) names.push_back(name);
+  }
+  return names;
 }
 
 void MemoryFileSystem::WriteFile(std::string_view path, std::string contents) {
@@ -89,10 +108,8 @@ void MemoryFileSystem::WriteText(std::string_view path, std::string_view text,
 }
 
 void MemoryFileSystem::AddFolder(std::string_view path) {
-  std::string normalized = Normalize(path);
-  while (!normalized.empty()) {
-    folders_.insert(normalized);
-    normalized = ParentOf(normalized);
+  for (std::string spelled = Spelled(path); !spelled.empty(); spelled = ParentOf(spelled)) {
+    folders_.emplace(classic::LCase(spelled), NameOf(spelled));
   }
 }
 

@@ -3,13 +3,15 @@
 #include <map>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "platform/file_system.h"
 
 namespace voxtrel::sim {
 
-// Files and folders in memory, with Windows path rules: case-insensitive, '\' or '/' as
-// separators, a file needs its folder. Starts with the folder "C:\".
+// Files and folders in memory, with Windows path rules: case-insensitive, though a folder's
+// name keeps the case it was made with; '\' or '/' as separators; a file needs its folder.
+// Starts with the folder "C:\".
 class MemoryFileSystem final : public platform::IFileSystem {
  public:
   MemoryFileSystem();
@@ -19,6 +21,7 @@ class MemoryFileSystem final : public platform::IFileSystem {
   void Kill(std::string_view path) override;
   void MkDir(std::string_view path) override;
   void RmDir(std::string_view path) override;
+  std::vector<std::string> SubFolders(std::string_view path) override;
   void WriteText(std::string_view path, std::string_view text, platform::TextMode mode) override;
 
   void AddFolder(std::string_view path);
@@ -32,11 +35,14 @@ class MemoryFileSystem final : public platform::IFileSystem {
   const std::string& Contents(std::string_view path) const;
 
  private:
+  // The path with backslashes for separators and none at its end, its case kept.
+  static std::string Spelled(std::string_view path);
   static std::string Normalize(std::string_view path);
   static std::string ParentOf(const std::string& normalized);
+  static std::string NameOf(const std::string& path);
   void RequireWritable(const std::string& normalized) const;
 
-  std::set<std::string> folders_;
+  std::map<std::string, std::string> folders_;  // normalized path -> name as first spelled
   std::set<std::string> readOnlyFolders_;
   std::map<std::string, std::string> files_;
 };

@@ -1,6 +1,7 @@
 #include "audio/audio.h"
 
 #include "audio/mod_utils.h"
+#include "audio/working_folders.h"
 #include "common/classic.h"
 #include "common/error.h"
 #include "host/error_trace.h"
@@ -14,7 +15,6 @@ using modTraceWrite::TraceWrite;
 
 constexpr std::uint32_t kScopeBufferBytes = 512;
 constexpr int kAudioError = 1001;
-constexpr int kMostWorkingFolders = 1000;
 
 bool IsBusy(std::int32_t mode) {
   return mode == platform::kMciModeRecord || mode == platform::kMciModePlay ||
@@ -23,23 +23,6 @@ bool IsBusy(std::int32_t mode) {
 
 const platform::Services& Ports() {
   return platform::Current();
-}
-
-// "<TEMP>\Voxtrel <process id>-<n>", the first n whose folder this call could make.
-std::string MakeWorkingFolder() {
-  const platform::Services& ports = Ports();
-  const std::string stem =
-      ports.system.TempPath() + "\\Voxtrel " + std::to_string(ports.system.ProcessId()) + "-";
-  for (int n = 1;; ++n) {
-    const std::string candidate = stem + std::to_string(n);
-    try {
-      ports.files.MkDir(candidate);
-      return candidate;
-    } catch (const Error&) {
-      // Taken by another object, or left by an ended process that had the same id.
-      if (n >= kMostWorkingFolders || !modUtils::FileExists(candidate)) throw;
-    }
-  }
 }
 
 }  // namespace
@@ -56,26 +39,12 @@ Audio::~Audio() {
   // The device must not keep filling a buffer this object no longer has.
   if (hWaveIn != 0) StopRecord();
   scopeForm.reset();
-  RemoveWorkingFolder();
+  if (!mvarWorkingFolder.empty()) RemoveWorkingFolder(mvarWorkingFolder);
 }
 
 const std::string& Audio::workingFolder() {
   if (mvarWorkingFolder.empty()) mvarWorkingFolder = MakeWorkingFolder();
   return mvarWorkingFolder;
-}
-
-void Audio::RemoveWorkingFolder() noexcept {
-  if (mvarWorkingFolder.empty()) return;
-  try {
-    // Only the files this object and its owner make there; anything else keeps the folder.
-    const std::string message = workingFile(kMessageFile);
-    for (const std::string& file : {workingFile(kTempWav), message, message + kEncoderPartSuffix}) {
-      if (modUtils::FileExists(file)) Ports().files.Kill(file);
-    }
-    Ports().files.RmDir(mvarWorkingFolder);
-  } catch (...) {
-    // A folder in the temporary folder that stays behind harms nobody.
-  }
 }
 
 void Audio::TraceRecordErrors(std::string_view prefix, const std::function<void()>& body) {

@@ -97,7 +97,6 @@ class Audio final : public FormPositioner, public std::enable_shared_from_this<A
   void SaveWaveFile(bool isStandAlone, const std::string& title);
   // An error handler of the recording path: traces the error and keeps it as recordFailure.
   void TraceRecordErrors(std::string_view prefix, const std::function<void()>& body);
-  void RemoveWorkingFolder() noexcept;
   std::string AppFile(const char* name) const;
 
   static thread_local inline int stopsInProgress = 0;

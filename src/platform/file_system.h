@@ -1,7 +1,9 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <string_view>
+#include <vector>
 
 namespace voxtrel::platform {
 
@@ -26,6 +28,10 @@ class IFileSystem {
   virtual void MkDir(std::string_view path) = 0;
   // Removes an empty folder (RmDir).
   virtual void RmDir(std::string_view path) = 0;
+  // The names of the folders directly in a folder, as spelled when made, in no particular
+  // order: what Dir lists with vbDirectory, less the files, "." and "..". Links to folders
+  // elsewhere are left out, so that nothing reached through them is taken for ours.
+  virtual std::vector<std::string> SubFolders(std::string_view path) = 0;
   // Opens, writes the text (in the ANSI code page) and closes the file again.
   virtual void WriteText(std::string_view path, std::string_view text, TextMode mode) = 0;
 };

@@ -2,7 +2,10 @@
 // and under Wine against the Win32 file functions.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <regex>
+#include <string>
+#include <vector>
 
 #include "common/error.h"
 #include "contract/contract_platform.h"
@@ -62,6 +65,35 @@ TEST_F(FileSystemContract, TextIsCreatedAppendedMeasuredAndKilledAndFoldersMadeA
   files().RmDir(folder);
   EXPECT_EQ(ErrorNumberOf([&] { files().GetAttr(folder); }), errnum::kFileNotFound);
   EXPECT_EQ(ErrorNumberOf([&] { files().RmDir(folder); }), errnum::kPathNotFound);
+}
+
+TEST_F(FileSystemContract, SubFoldersAreListedByTheirNamesAsMadeAndNothingElseIs) {
+  const std::string folder = Path("Listed");
+  files().MkDir(folder);
+  EXPECT_TRUE(files().SubFolders(folder).empty());
+
+  const std::string nonAscii =
+      "Gr\xC3\xBC\xC3\x9F"
+      "e";  // "Grüße" in UTF-8
+  for (const std::string& name :
+       {std::string("Voxtrel 12-1"), std::string("MiXed Case"), nonAscii}) {
+    files().MkDir(folder + "\\" + name);
+  }
+  files().MkDir(folder + "\\Voxtrel 12-1\\inner");
+  files().WriteText(folder + "\\Voxtrel 12-1\\Temp.wav", "x", TextMode::kCreate);
+  files().WriteText(folder + "\\Voxtrel 12-2", "a file", TextMode::kCreate);
+  const auto sorted = [](std::vector<std::string> names) {
+    std::sort(names.begin(), names.end());
+    return names;
+  };
+  const std::vector<std::string> expected = {nonAscii, "MiXed Case", "Voxtrel 12-1"};
+  EXPECT_EQ(sorted(files().SubFolders(folder)), expected);
+  EXPECT_EQ(sorted(files().SubFolders(folder + "\\")), expected);
+
+  EXPECT_EQ(ErrorNumberOf([&] { files().SubFolders(Path("gone")); }), errnum::kPathNotFound);
+  EXPECT_EQ(ErrorNumberOf([&] { files().SubFolders(Path("gone") + "\\deeper"); }),
+            errnum::kPathNotFound);
+  EXPECT_EQ(ErrorNumberOf([&] { files().SubFolders(""); }), errnum::kPathNotFound);
 }
 
 TEST_F(FileSystemContract, FailuresRaiseTheClassicFileErrors) {

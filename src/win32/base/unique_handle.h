@@ -51,6 +51,7 @@ inline bool IsValidKernelHandle(HANDLE handle) noexcept {
 }
 
 using UniqueHandle = UniqueAny<HANDLE, &CloseHandle, &IsValidKernelHandle>;
+using UniqueFindHandle = UniqueAny<HANDLE, &FindClose, &IsValidKernelHandle>;
 using UniqueHkey = UniqueAny<HKEY, &RegCloseKey>;
 using UniqueWindow = UniqueAny<HWND, &DestroyWindow>;
 using UniqueMemoryDc = UniqueAny<HDC, &DeleteDC>;

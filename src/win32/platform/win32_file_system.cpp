@@ -13,6 +13,13 @@ namespace {
   throw Error(ClassicFileError(GetLastError()));
 }
 
+bool IsSubFolder(const WIN32_FIND_DATAW& entry) {
+  const std::wstring_view name = entry.cFileName;
+  return (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
+         (entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0 && name != L"." &&
+         name != L"..";
+}
+
 }  // namespace
 
 int ClassicFileError(unsigned long win32Error) {
@@ -67,6 +74,27 @@ void Win32FileSystem::RmDir(std::string_view path) {
   // A folder that is not there is a path not found, for the folder statements.
   if (GetLastError() == ERROR_FILE_NOT_FOUND) throw Error(errnum::kPathNotFound);
   ThrowLastError();
+}
+
+std::vector<std::string> Win32FileSystem::SubFolders(std::string_view path) {
+  // An empty path would list the current drive's root.
+  if (path.empty()) throw Error(errnum::kPathNotFound);
+  std::wstring pattern = Utf8ToWide(path);
+  if (pattern.back() != L'\\' && pattern.back() != L'/') pattern += L'\\';
+  pattern += L'*';
+  WIN32_FIND_DATAW entry{};
+  const UniqueFindHandle find(FindFirstFileW(pattern.c_str(), &entry));
+  std::vector<std::string> names;
+  if (!find) {
+    // Nothing at all matched, which only a drive's empty root does.
+    if (GetLastError() == ERROR_FILE_NOT_FOUND) return names;
+    ThrowLastError();
+  }
+  do {
+    if (IsSubFolder(entry)) names.push_back(WideToUtf8(entry.cFileName));
+  } while (FindNextFileW(find.get(), &entry));
+  if (GetLastError() != ERROR_NO_MORE_FILES) ThrowLastError();
+  return names;
 }
 
 void Win32FileSystem::WriteText(std::string_view path, std::string_view text,

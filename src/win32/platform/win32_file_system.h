@@ -12,6 +12,7 @@ class Win32FileSystem final : public platform::IFileSystem {
   void Kill(std::string_view path) override;
   void MkDir(std::string_view path) override;
   void RmDir(std::string_view path) override;
+  std::vector<std::string> SubFolders(std::string_view path) override;
   void WriteText(std::string_view path, std::string_view text, platform::TextMode mode) override;
 };
 
