@@ -4,6 +4,7 @@
 #include <string>
 #include <variant>
 
+#include "audio/working_folders.h"
 #include "common/error.h"
 #include "host/error_trace.h"
 #include "host/mod_trace_write.h"
@@ -76,6 +77,8 @@ Connect::~Connect() {
 
 void Connect::AddinInstance_OnConnection(std::shared_ptr<outlook::IApplication> Application) {
   OpenTraceLog();
+  // Outlook 2010 and later end without releasing the add-in: what an ended run left goes now.
+  RemoveLeftWorkingFolders();
   EnsureAudioQuality();
   TraceErrors("Connect.AddinInstance_OnConnection ERROR: ", [&] {
     if (!Application) throw Error(errnum::kTypeMismatch);

@@ -4,6 +4,7 @@
 
 #include "common/error.h"
 #include "host/connect.h"
+#include "host/registry.h"
 #include "sim/outlook/model.h"
 #include "sim/outlook/ports.h"
 #include "sim/platform/fake_platform.h"
@@ -40,6 +41,36 @@ TEST(Connect, TracesToTheTemporaryFolderWhenTheAddinFolderIsReadOnly) {
   EXPECT_NE(log.find("Connect: Opened No Problem!"), std::string::npos) << log;
   EXPECT_NE(log.find("EXIT AddinInstance_OnDisconnection()"), std::string::npos) << log;
   EXPECT_TRUE(census.Live().empty());
+}
+
+// What a connection sets right before anything else: "AQ" when the add-in was registered
+// without the installer, and the working folders an ended run of Outlook left behind. A stored
+// "AQ" stays as it is.
+TEST(Connect, WritesAMissingAqAndRemovesWhatAnEndedRunLeft) {
+  for (const char* stored : {"", "2", "1.5"}) {
+    sim::FakePlatform platform;
+    const std::string left = std::string(sim::FixedSystemInfo::kTempPath) + "\\Voxtrel 17-1";
+    platform.files.AddFolder(left);
+    platform.files.PutFile(left + "\\Voxtrel.mp3", "left by a run that ended");
+    if (*stored != '\0') {
+      Registry::SetValue(platform::kHkeyCurrentUser, Registry::kSettingsKey, "AQ",
+                         std::string(stored));
+    }
+    NoFiles files;
+    auto model = std::make_shared<olsim::Model>(files);
+    model->AddFolder("Inbox", olsim::FolderKind::kMail);
+    model->Start(true);
+    olsim::Census census;
+    olsim::CallGate gate;
+    {
+      Connect connect;
+      connect.AddinInstance_OnConnection(olsim::MakeApplication(model, census, gate));
+    }
+    const classic::Variant aq =
+        Registry::GetValue(platform::kHkeyCurrentUser, Registry::kSettingsKey, "AQ");
+    EXPECT_EQ(classic::CStr(aq), *stored == '\0' ? "1" : stored);
+    EXPECT_FALSE(platform.files.Exists(left)) << "stored AQ: " << stored;
+  }
 }
 
 }  // namespace
