@@ -92,6 +92,8 @@ void Connect::AddinInstance_OnConnection(std::shared_ptr<outlook::IApplication> 
     SubscribeInspectors(oApp->Inspectors());
     TraceWrite("Connect: Opened No Problem!");
   });
+  // With neither window source to follow, nothing would ever let go of the application.
+  if (!OLExplorer && !OLInspectors) ReleaseAll();
 }
 
 void Connect::AddinInstance_OnDisconnection() {

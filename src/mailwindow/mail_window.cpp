@@ -147,7 +147,7 @@ void MailWindow::oInspector(std::shared_ptr<outlook::IInspector> vData) {
     outlook::IInspector& inspector = Required(mvarInspector);
     if (oMail_) {
       bComposing = !oMail_->Sent();
-      bHasAttachments = oMail_->Attachments()->Count() > 0;
+      bHasAttachments = Required(oMail_->Attachments()).Count() > 0;
     } else if (auto item = inspector.CurrentItem(); Required(item).IsMailItem()) {
       oMail(item->AsMailItem());
     }
@@ -165,7 +165,7 @@ void MailWindow::oExplorer(std::shared_ptr<outlook::IExplorer> vData) {
   SetExplorer(std::move(vData));
   bComposing = false;
   bHasAttachments = false;
-  if (oMail_ && oMail_->Attachments()->Count() > 0) bHasAttachments = true;
+  if (oMail_ && Required(oMail_->Attachments()).Count() > 0) bHasAttachments = true;
   if (!mvarExplorer || !oMail_) return;
   const bool showBar = !ShowsNoMail(mvarExplorer->Caption());
   auto bars = mvarExplorer->CommandBars();

@@ -31,5 +31,11 @@ if(TARGET outlook-sim AND NOT WIN32)
   add_test(NAME outlook.monkey COMMAND monkey ${VOXTREL_MONKEY_SESSIONS})
   set_tests_properties(outlook.monkey PROPERTIES TIMEOUT 1200)
 endif()
+# The fault sweep (fault_sweep.cpp): every session once per call into Outlook, that call
+# answering Nothing or failing. The sanitizer build runs it in the test run (scripts/test-all.sh).
+if(TARGET outlook-sim AND NOT WIN32)
+  add_executable(fault_sweep ${CMAKE_CURRENT_LIST_DIR}/fault_sweep.cpp)
+  target_link_libraries(fault_sweep PRIVATE voxtrel_sim_native_outlook voxtrel_warnings)
+endif()
 include(${CMAKE_CURRENT_LIST_DIR}/sessions_wine.cmake)
 include(${CMAKE_CURRENT_LIST_DIR}/screenshots/screenshots.cmake)
