@@ -298,6 +298,20 @@ TEST_F(AudioSession, FailuresEndInATraceLineNotAHangAndPlaybackStillWorks) {
   EXPECT_EQ(trace.back(), "Audio.Record: FinishedRecording");
 }
 
+// A recording nobody stops keeps its capture loop pumping for ever: the test's bounded pump ends
+// the process with a message instead of spinning. A deadline far past the bound stops the
+// recording, so that without the bound this fails instead of hanging.
+TEST_F(AudioSession, ARecordingNobodyStopsEndsABoundedPumpInsteadOfHanging) {
+  EXPECT_DEATH(
+      {
+        Audio audio;
+        audio.Record();
+        fake_.events.PostAt(60000, [&] { audio.StopRecord(); });
+        fake_.events.PumpUntil([] { return false; }, 5000);
+      },
+      "pumps on past 5000 ms");
+}
+
 TEST(ElapsedTime, CountsFromAFreshFormUpToHundredsOfMinutes) {
   sim::FakePlatform fake;
   frmAudio form;
