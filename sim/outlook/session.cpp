@@ -121,11 +121,6 @@ int SessionRunner::Run(LineSource nextLine, std::ostream& err) {
     err << "line " << lineNumber_ << ": the session hangs: it never got past this wait\n";
     return 1;
   }
-  if (started_ && !quit_) {
-    // Outlook's final release of an add-in it did not shut down: nothing may stay held.
-    addIn_.reset();
-    ReportHeld();
-  }
   return status_;
 }
 
@@ -149,6 +144,12 @@ void SessionRunner::Continue() {
       status_ = 1;
       done_ = true;
     }
+  }
+  if (done_ && started_ && !quit_) {
+    // Outlook's final release of an add-in it did not shut down, here in whichever loop pumps
+    // now, as quit's: when that is a recording's capture loop, only the release ends it.
+    addIn_.reset();
+    ReportHeld();
   }
 }
 

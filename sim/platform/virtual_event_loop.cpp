@@ -1,6 +1,9 @@
 #include "sim/platform/virtual_event_loop.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
 
 namespace voxtrel::sim {
 
@@ -87,6 +90,7 @@ void VirtualEventLoop::DoEvents() {
   ++pumps_;
   const std::optional<std::uint64_t> due = NextDueTime();
   if (!due || *due > now_) now_ = due ? std::min(*due, now_ + kPumpCostMs) : now_ + kPumpCostMs;
+  CheckPumpLimit();
   RunDue();
 }
 
@@ -106,6 +110,7 @@ void VirtualEventLoop::WaitForEvents(std::uint32_t timeoutMs) {
   std::uint64_t until = now_ + timeoutMs;
   if (const auto due = NextDueTime()) until = std::min(until, std::max(*due, now_));
   now_ = until;
+  CheckPumpLimit();
 }
 
 void VirtualEventLoop::RunDueActions() {
@@ -143,8 +148,26 @@ void VirtualEventLoop::RunDueTimers() {
   }
 }
 
+void VirtualEventLoop::CheckPumpLimit() const {
+  if (pumpLimits_.empty()) return;
+  const std::uint64_t limit = *std::min_element(pumpLimits_.begin(), pumpLimits_.end());
+  if (now_ <= limit) return;
+  // Unwinding the code under test is not ours to do, and waiting would never end.
+  const std::string message = "virtual event loop: the code under test pumps on past " +
+                              std::to_string(limit) +
+                              " ms, the limit of the pump that runs it: it never returns\n";
+  std::fflush(nullptr);
+  std::fputs(message.c_str(), stderr);
+  std::abort();
+}
+
 bool VirtualEventLoop::PumpUntil(const std::function<bool()>& done, std::uint64_t limitMs) {
   const std::uint64_t end = now_ + limitMs;
+  pumpLimits_.push_back(end);
+  struct Leave {
+    std::vector<std::uint64_t>& limits;
+    ~Leave() { limits.pop_back(); }
+  } const leave{pumpLimits_};
   while (!done()) {
     if (now_ >= end) return false;
     const std::optional<std::uint64_t> due = NextDueTime();

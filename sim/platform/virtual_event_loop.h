@@ -47,7 +47,9 @@ class VirtualEventLoop final : public platform::IEventLoop {
   std::optional<std::uint64_t> NextDueTime() const;
 
   // Pumps until `done` holds; false when `limitMs` of virtual time passed first. Time never
-  // moves past the limit.
+  // moves past the limit. The limit binds the pumps of the code it runs too: code that pumps on
+  // past it would never hand control back, so the process ends there with a message instead of
+  // spinning for ever.
   bool PumpUntil(const std::function<bool()>& done, std::uint64_t limitMs);
 
   struct TimerState;
@@ -59,12 +61,14 @@ class VirtualEventLoop final : public platform::IEventLoop {
   void RunDue();
   void RunDueActions();
   void RunDueTimers();
+  void CheckPumpLimit() const;
 
   std::uint64_t now_ = 0;
   std::uint64_t pumps_ = 0;
   std::uint64_t sequence_ = 0;
   std::vector<std::shared_ptr<TimerState>> timers_;
   std::vector<std::shared_ptr<Scheduled>> scheduled_;
+  std::vector<std::uint64_t> pumpLimits_;  // of the PumpUntil calls running
 };
 
 }  // namespace voxtrel::sim

@@ -298,6 +298,55 @@ TEST_F(AudioSession, FailuresEndInATraceLineNotAHangAndPlaybackStillWorks) {
   EXPECT_EQ(trace.back(), "Audio.Record: FinishedRecording");
 }
 
+// Outlook's final release can come from inside the capture loop's pumps (a session's last line
+// runs there): the owner abandons and drops the object, and the loop ends at once, recording or
+// paused, with nothing saved, the device closed and no form left.
+TEST_F(AudioSession, AnOwnerLettingGoInsideTheCaptureLoopEndsItUnsaved) {
+  for (const bool paused : {false, true}) {
+    SCOPED_TRACE(paused ? "paused" : "recording");
+    auto audio = std::make_shared<Audio>();
+    const std::uint64_t start = fake_.events.Now();
+    audio->Record();
+    if (paused) fake_.events.PostAt(start + 1000, [&] { audio->Pause(); });
+    const std::uint64_t release = start + 1500;
+    Lines before;
+    fake_.events.PostAt(release, [&] {
+      before = NewTrace();
+      EXPECT_NE(audio->waveInHandle(), 0);
+      audio->Abandon();
+      audio.reset();
+    });
+    ASSERT_TRUE(fake_.events.PumpUntil([&] { return audio == nullptr; }, 10000));
+    EXPECT_EQ(before, (Lines{"Audio Created!", "Audio.Record: Init", "#"}));
+    EXPECT_EQ(NewTrace(), Lines{});
+    EXPECT_LT(fake_.events.Now(), release + Audio::kBufferSliceMs);
+    EXPECT_EQ(fake_.waveIn.OpenStreams(), 0u);
+    EXPECT_EQ(fake_.multimedia.LiveControls(), 0u);
+    EXPECT_FALSE(Scope().loaded);
+    const Lines& log = fake_.multimedia.Log();
+    EXPECT_EQ(log.back(), "Close");
+    EXPECT_FALSE(std::any_of(log.begin(), log.end(), [](const std::string& command) {
+      return command.starts_with("Save");
+    }));
+    EXPECT_FALSE(fake_.files.Exists(kWork));
+    fake_.multimedia.ClearLog();
+  }
+}
+
+// A recording nobody stops keeps its capture loop pumping for ever: the test's bounded pump ends
+// the process with a message instead of spinning. A deadline far past the bound stops the
+// recording, so that without the bound this fails instead of hanging.
+TEST_F(AudioSession, ARecordingNobodyStopsEndsABoundedPumpInsteadOfHanging) {
+  EXPECT_DEATH(
+      {
+        Audio audio;
+        audio.Record();
+        fake_.events.PostAt(60000, [&] { audio.StopRecord(); });
+        fake_.events.PumpUntil([] { return false; }, 5000);
+      },
+      "pumps on past 5000 ms");
+}
+
 TEST(ElapsedTime, CountsFromAFreshFormUpToHundredsOfMinutes) {
   sim::FakePlatform fake;
   frmAudio form;
