@@ -34,13 +34,29 @@ mkdir -p build/logs
 status=0
 step "native tests"
 ctest --preset native -j2 2>&1 | tee build/logs/native.log || status=1
-step "the monkey with the sanitizers"
+step "the monkey and the fault sweep with the sanitizers"
 # Thousands of random user sessions; a failure prints a session file that replays it.
-monkey=passed
+monkey=passed sweep=failed
 cmake --preset native-asan >/dev/null
 { cmake --build --preset native-asan &&
   build/native-asan/bin/monkey "$(sed -n 's/^VOXTREL_MONKEY_SESSIONS:STRING=//p' build/native-asan/CMakeCache.txt)"
 } 2>&1 | tail -n 40 | tee build/logs/monkey.log || { monkey=failed; status=1; }
+# Every session once per call into Outlook, that call answering Nothing, then failing: in two
+# halves, one per core.
+sweep_half() { build/native-asan/bin/fault_sweep tests/outlook/sessions "$1" 2 >"build/logs/fault-sweep-$1.log" 2>&1; }
+sweep_half 0 &
+first=$!
+sweep_half 1 || true
+wait "$first" || true
+swept=0 sweep_failed=0
+for half in 0 1; do
+  tail -n 20 "build/logs/fault-sweep-$half.log"
+  line=$(grep '^fault sweep: ' "build/logs/fault-sweep-$half.log" || true)
+  [[ -n $line ]] || { sweep_failed=1; continue; }
+  swept=$((swept + $(sed 's/^fault sweep: \([0-9]*\) calls.*/\1/' <<<"$line")))
+  [[ $line == *", 0 failed" ]] || sweep_failed=1
+done
+if ((sweep_failed == 0 && swept > 0)); then sweep="passed, $swept calls swept"; else status=1; fi
 
 step "windows tests under Wine"
 # One at a time: the recording and playback tests share the one capture device and the add-in's
@@ -65,5 +81,6 @@ echo "native tests:            $((native_total - native_failed)) of $native_tota
 echo "Windows tests under Wine: $((windows_total - windows_failed)) of $windows_total passed"
 echo "installer under Wine:     $installer"
 echo "monkey (sanitizers):      $monkey"
+echo "fault sweep (sanitizers): $sweep"
 echo "tests: $((native_total + windows_total - native_failed - windows_failed)) passed, $((native_failed + windows_failed)) failed"
 exit "$status"

@@ -102,7 +102,13 @@ void Connect::AddinInstance_OnDisconnection() {
   TraceWrite("EXIT AddinInstance_OnDisconnection()");
 }
 
-void Connect::AddinInstance_OnStartupComplete() {}
+// Outlook 2000 to 2003 stay in memory if the add-in misses its explorer's Close: when the
+// connection could not follow the explorer, it tries once more now that Outlook has started.
+void Connect::AddinInstance_OnStartupComplete() {
+  if (!oApp || OLExplorer) return;
+  TraceErrors("Connect.AddinInstance_OnStartupComplete ERROR: ",
+              [&] { SubscribeExplorer(oApp->ActiveExplorer()); });
+}
 
 void Connect::AddinInstance_OnBeginShutdown() {}
 
@@ -167,18 +173,17 @@ void Connect::SubscribeInspectors(std::shared_ptr<outlook::IInspectors> inspecto
   OLInspectors = std::move(inspectors);
 }
 
-void Connect::TrackInspector(const std::shared_ptr<outlook::IInspector>& inspector) {
-  const outlook::IInspector* key = inspector.get();
-  auto close = Required(inspector->SubscribeClose([this, key] {
+void Connect::TrackInspector(outlook::IInspector& inspector) {
+  const std::uint64_t key = ++inspectorsTracked;
+  auto close = Required(inspector.SubscribeClose([this, key] {
     HandleEvent("Connect.OLInspector_Close ERROR: ", [this, key] { OpenInspector_Close(key); });
   }));
-  openInspectors.push_back({inspector, std::move(close)});
+  openInspectors.push_back({key, std::move(close)});
 }
 
-void Connect::OpenInspector_Close(const outlook::IInspector* inspector) {
-  std::erase_if(openInspectors, [inspector](const OpenInspector& open) {
-    return open.inspector.get() == inspector;
-  });
+void Connect::OpenInspector_Close(std::uint64_t inspector) {
+  std::erase_if(openInspectors,
+                [inspector](const OpenInspector& open) { return open.key == inspector; });
   ReleaseIfLastWindowClosed();
 }
 
@@ -223,8 +228,14 @@ void Connect::OLExplorer_SelectionChange() {
 
 void Connect::OLInspectors_NewInspector(const std::shared_ptr<outlook::IInspector>& Inspector) {
   HandleEvent("Connect.OLInspectors_NewInspector ERROR: ", [&] {
-    Required(Inspector);
-    TrackInspector(Inspector);
+    try {
+      TrackInspector(Required(Inspector));
+    } catch (...) {
+      // A window whose Close goes unheard: with nothing else to follow, nothing would ever let
+      // go of Outlook's objects.
+      if (releaseAtLastWindow && !OLExplorer && openInspectors.empty()) ReleaseAll();
+      throw;
+    }
     // The previous inspector's object ends before the new one exists.
     iMailWindow.reset();
     iMailWindow = NewMailWindow();

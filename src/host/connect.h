@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -29,9 +30,9 @@ class Connect {
 
   void AddinInstance_OnConnection(std::shared_ptr<outlook::IApplication> Application);
   void AddinInstance_OnDisconnection();
-  void AddinInstance_OnStartupComplete();  // does nothing
-  void AddinInstance_OnBeginShutdown();    // does nothing
-  void AddinInstance_OnAddInsUpdate();     // does nothing
+  void AddinInstance_OnStartupComplete();
+  void AddinInstance_OnBeginShutdown();  // does nothing
+  void AddinInstance_OnAddInsUpdate();   // does nothing
 
  private:
   void AddinInstance_Terminate();
@@ -39,20 +40,20 @@ class Connect {
   void OLExplorer_SelectionChange();
   void OLInspectors_NewInspector(const std::shared_ptr<outlook::IInspector>& Inspector);
   // An inspector Outlook opened has closed.
-  void OpenInspector_Close(const outlook::IInspector* inspector);
+  void OpenInspector_Close(std::uint64_t inspector);
   // Each step may fail; what cannot be subscribed is not kept, so it can never be held for good.
   void SubscribeExplorer(std::shared_ptr<outlook::IExplorer> explorer);
   void SubscribeInspectors(std::shared_ptr<outlook::IInspectors> inspectors);
-  void TrackInspector(const std::shared_ptr<outlook::IInspector>& inspector);
+  void TrackInspector(outlook::IInspector& inspector);
   std::shared_ptr<MailWindow> NewMailWindow();
   // Once Outlook 2000 to 2003 have no window left: lets go of all of Outlook's objects.
   void ReleaseIfLastWindowClosed();
   // Without trace lines: what the final release must end even when the log cannot be written.
   void ReleaseAll() noexcept;
 
-  // An inspector Outlook has open, followed to its Close.
+  // An inspector Outlook has open, followed to its Close; only its subscription is held.
   struct OpenInspector {
-    std::shared_ptr<outlook::IInspector> inspector;
+    std::uint64_t key;
     outlook::Subscription close;
   };
 
@@ -67,6 +68,7 @@ class Connect {
   std::vector<OpenInspector> openInspectors;
   bool releaseAtLastWindow = false;  // Outlook 2000 to 2003
   int mailWindowsMade = 0;           // numbers each window's controls apart
+  std::uint64_t inspectorsTracked = 0;
 };
 
 }  // namespace voxtrel

@@ -153,10 +153,11 @@ void MailWindow::oInspector(std::shared_ptr<outlook::IInspector> vData) {
     }
     if (!Required(inspector.CurrentItem()).IsMailItem()) return;
     bWordMail = inspector.IsWordMail();
-    auto bars = inspector.CommandBars();
+    const auto bars = inspector.CommandBars();
+    outlook::ICommandBars& windowBars = Required(bars);
     // A bar among Word's belongs to another window of Word's, or to none.
-    oBar = bWordMail ? nullptr : FindBar(Required(bars));
-    if (!oBar) CreateBar(Required(bars), bWordMail ? FreeBarName(*bars) : kBarName);
+    oBar = bWordMail ? nullptr : FindBar(windowBars);
+    if (!oBar) CreateBar(windowBars, bWordMail ? FreeBarName(windowBars) : kBarName);
     cmbFiles = RefreshComboList(cmbFiles);
   });
 }

@@ -143,9 +143,9 @@ class Monkey {
 
   // The version, the editor and the shutdown notification, then the folders and items.
   std::vector<std::string> Setup() {
-    static const std::vector<std::string> versions = {
-        "9.0.0.8954",     "10.0.6626.0",    "11.0.0.8312",
-        "12.0.6423.1000", "14.0.7268.5000", "16.0.17928.20114"};
+    static const std::vector<std::string> versions = {"9.0.0.8954",     "10.0.6626.0",
+                                                      "11.0.0.8312",    "12.0.6423.1000",
+                                                      "14.0.7268.5000", "16.0.17928.20114"};
     const std::string& version = Pick(versions);
     std::vector<std::string> setup = {"version " + version};
     const int major = std::stoi(version);
@@ -161,9 +161,9 @@ class Monkey {
 
   std::string Choose() {
     const Window* active = Active();
-    std::vector<std::string> options = {
-        "wait 0",  "wait 50", "wait 300", "wait 1000", "wait 3000",    "open m1",
-        "open m2", "open d1", "open d2",  "compose",   "compose html"};
+    std::vector<std::string> options = {"wait 0",    "wait 50", "wait 300",    "wait 1000",
+                                        "wait 3000", "open m1", "open m2",     "open d1",
+                                        "open d2",   "compose", "compose html"};
     if (model_.ActiveExplorer()) options.emplace_back("activate explorer");
     for (const Window& window : model_.Windows()) {
       if (!window.IsExplorer() && window.open) {
