@@ -173,12 +173,12 @@ void Connect::SubscribeInspectors(std::shared_ptr<outlook::IInspectors> inspecto
   OLInspectors = std::move(inspectors);
 }
 
-void Connect::TrackInspector(outlook::IInspector& inspector) {
+void Connect::TrackInspector(std::shared_ptr<outlook::IInspector> inspector) {
   const std::uint64_t key = ++inspectorsTracked;
-  auto close = Required(inspector.SubscribeClose([this, key] {
+  auto close = Required(Required(inspector).SubscribeClose([this, key] {
     HandleEvent("Connect.OLInspector_Close ERROR: ", [this, key] { OpenInspector_Close(key); });
   }));
-  openInspectors.push_back({key, std::move(close)});
+  openInspectors.push_back({key, std::move(inspector), std::move(close)});
 }
 
 void Connect::OpenInspector_Close(std::uint64_t inspector) {
@@ -229,7 +229,7 @@ void Connect::OLExplorer_SelectionChange() {
 void Connect::OLInspectors_NewInspector(const std::shared_ptr<outlook::IInspector>& Inspector) {
   HandleEvent("Connect.OLInspectors_NewInspector ERROR: ", [&] {
     try {
-      TrackInspector(Required(Inspector));
+      TrackInspector(Inspector);
     } catch (...) {
       // A window whose Close goes unheard: with nothing else to follow, nothing would ever let
       // go of Outlook's objects.

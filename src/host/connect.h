@@ -44,16 +44,18 @@ class Connect {
   // Each step may fail; what cannot be subscribed is not kept, so it can never be held for good.
   void SubscribeExplorer(std::shared_ptr<outlook::IExplorer> explorer);
   void SubscribeInspectors(std::shared_ptr<outlook::IInspectors> inspectors);
-  void TrackInspector(outlook::IInspector& inspector);
+  void TrackInspector(std::shared_ptr<outlook::IInspector> inspector);
   std::shared_ptr<MailWindow> NewMailWindow();
   // Once Outlook 2000 to 2003 have no window left: lets go of all of Outlook's objects.
   void ReleaseIfLastWindowClosed();
   // Without trace lines: what the final release must end even when the log cannot be written.
   void ReleaseAll() noexcept;
 
-  // An inspector Outlook has open, followed to its Close; only its subscription is held.
+  // An inspector Outlook has open, followed to its Close (a subscription holds its object,
+  // as a COM connection point does).
   struct OpenInspector {
     std::uint64_t key;
+    std::shared_ptr<outlook::IInspector> inspector;
     outlook::Subscription close;
   };
 
