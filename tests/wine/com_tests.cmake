@@ -60,3 +60,9 @@ voxtrel_add_gtest(com_connect_test
   LIBRARIES voxtrel_com_client
   PROPERTIES FIXTURES_REQUIRED voxtrel_com RESOURCE_LOCK addin_folder)
 add_dependencies(com_connect_test voxtrel)
+
+# The automation plumbing the adapters and the simulated Outlook share, against a callee of the
+# test's own.
+voxtrel_add_gtest(automation_call_test
+  SOURCES wine/automation_call_test.cpp
+  LIBRARIES voxtrel_com_common)

@@ -9,16 +9,21 @@
 #include <ostream>
 
 #include "common/error.h"
+#include "sim/outlook/win32/addin_error.h"
 #include "sim/outlook/win32/idt_extensibility2.h"
+#include "sim/outlook/win32/timings.h"
 #include "win32/base/text.h"
 #include "win32/base/unique_handle.h"
-#include "win32/com/unique_bstr.h"
+#include "win32/com/dispatch_arguments.h"
 
 namespace voxtrel::olsim::win32 {
 namespace {
 
 using voxtrel::win32::UniqueHkey;
-using voxtrel::win32::com::UniqueBstr;
+using voxtrel::win32::com::DispatchArguments;
+using voxtrel::win32::com::ExcepInfo;
+using voxtrel::win32::com::InvokeDispatch;
+using voxtrel::win32::com::UniqueVariant;
 
 constexpr wchar_t kAddinsKey[] = L"Software\\Microsoft\\Office\\Outlook\\Addins";
 constexpr DWORD kLoadAtStartup = 3;
@@ -35,19 +40,6 @@ class EmptyCustom {
  private:
   SAFEARRAY* array_;
 };
-
-// An add-in's failure as the core's error: the runtime error number for FACILITY_CONTROL, the
-// HRESULT otherwise, with the description the add-in gave.
-Error AddInError(HRESULT hr, std::string description) {
-  const int number =
-      HRESULT_FACILITY(hr) == FACILITY_CONTROL ? HRESULT_CODE(hr) : static_cast<int>(hr);
-  if (description.empty()) {
-    char text[32];
-    std::snprintf(text, sizeof text, "error 0x%08lX", static_cast<unsigned long>(hr));
-    description = text;
-  }
-  return Error(number, "outlook-sim", description);
-}
 
 std::vector<std::wstring> StartupProgIds() {
   std::vector<std::wstring> progIds;
@@ -118,17 +110,10 @@ class LoadedAddIn {
       Check(vtable_->OnConnection(application, kConnectStartup, nullptr, custom.get()));
       return;
     }
-    VARIANT args[4];  // last first
-    for (VARIANT& arg : args) VariantInit(&arg);
-    V_VT(&args[0]) = VT_ARRAY | VT_VARIANT | VT_BYREF;
-    V_ARRAYREF(&args[0]) = custom.get();
-    V_VT(&args[1]) = VT_DISPATCH;
-    V_DISPATCH(&args[1]) = nullptr;
-    V_VT(&args[2]) = VT_I4;
-    V_I4(&args[2]) = kConnectStartup;
-    V_VT(&args[3]) = VT_DISPATCH;
-    V_DISPATCH(&args[3]) = application;
-    Invoke(kOnConnection, args, 4);
+    DispatchArguments arguments(
+        UniqueVariant::Dispatch(application), UniqueVariant::Int(kConnectStartup),
+        UniqueVariant::Dispatch(nullptr), UniqueVariant::VariantArrayRef(custom.get()));
+    Invoke(kOnConnection, arguments);
   }
   void OnDisconnection() {
     EmptyCustom custom;
@@ -136,14 +121,9 @@ class LoadedAddIn {
       Check(vtable_->OnDisconnection(kDisconnectHostShutdown, custom.get()));
       return;
     }
-    VARIANT args[2];
-    VariantInit(&args[0]);
-    VariantInit(&args[1]);
-    V_VT(&args[0]) = VT_ARRAY | VT_VARIANT | VT_BYREF;
-    V_ARRAYREF(&args[0]) = custom.get();
-    V_VT(&args[1]) = VT_I4;
-    V_I4(&args[1]) = kDisconnectHostShutdown;
-    Invoke(kOnDisconnection, args, 2);
+    DispatchArguments arguments(UniqueVariant::Int(kDisconnectHostShutdown),
+                                UniqueVariant::VariantArrayRef(custom.get()));
+    Invoke(kOnDisconnection, arguments);
   }
   void OnStartupComplete() {
     CustomOnly(kOnStartupComplete, &IDTExtensibility2::OnStartupComplete);
@@ -157,27 +137,19 @@ class LoadedAddIn {
       Check((vtable_.get()->*method)(custom.get()));
       return;
     }
-    VARIANT arg;
-    VariantInit(&arg);
-    V_VT(&arg) = VT_ARRAY | VT_VARIANT | VT_BYREF;
-    V_ARRAYREF(&arg) = custom.get();
-    Invoke(id, &arg, 1);
+    DispatchArguments arguments(UniqueVariant::VariantArrayRef(custom.get()));
+    Invoke(id, arguments);
   }
 
-  void Invoke(DISPID id, VARIANT* args, UINT count) {
-    DISPPARAMS params{args, nullptr, count, 0};
-    EXCEPINFO exception{};
-    UINT argumentError = 0;
-    const HRESULT hr = dispatch_->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD,
-                                         &params, nullptr, &exception, &argumentError);
-    const std::string text = FailureText(hr, exception);
-    if (FAILED(hr)) throw AddInError(hr == DISP_E_EXCEPTION ? exception.scode : hr, text);
+  void Invoke(DISPID id, DispatchArguments& arguments) {
+    ExcepInfo exception;
+    const HRESULT hr =
+        InvokeDispatch(*dispatch_.get(), id, DISPATCH_METHOD, arguments, nullptr, exception);
+    if (FAILED(hr)) throw AddInError(hr, &exception);
   }
 
   static void Check(HRESULT hr) {
-    if (SUCCEEDED(hr)) return;
-    EXCEPINFO none{};
-    throw AddInError(hr, FailureText(hr, none));
+    if (FAILED(hr)) throw AddInError(hr);
   }
 
   ComPtr<IUnknown> object_;

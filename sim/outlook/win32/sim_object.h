@@ -4,10 +4,8 @@
 
 #include <ocidl.h>
 
-#include <chrono>
 #include <cstdint>
 #include <functional>
-#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -16,6 +14,7 @@
 
 #include "sim/outlook/model.h"
 #include "sim/outlook/ports.h"
+#include "sim/outlook/win32/call_arguments.h"
 #include "win32/com/com_object.h"
 #include "win32/com/com_ptr.h"
 
@@ -27,29 +26,8 @@ namespace voxtrel::olsim::win32 {
 
 using voxtrel::win32::com::ComPtr;
 
-// With --timings: how long the add-in took for each call and event, on standard error.
-class Timings {
- public:
-  explicit Timings(bool enabled) : enabled_(enabled) {}
-  bool enabled() const { return enabled_; }
-  template <typename Body>
-  auto Time(const std::string& what, Body&& body) {
-    const auto start = std::chrono::steady_clock::now();
-    struct Report {
-      Timings& timings;
-      const std::string& what;
-      std::chrono::steady_clock::time_point start;
-      ~Report() { timings.Print(what, std::chrono::steady_clock::now() - start); }
-    } report{*this, what, start};
-    return body();
-  }
-  void Print(const std::string& what, std::chrono::steady_clock::duration took) const;
-
- private:
-  bool enabled_;
-};
-
 class Connections;
+class Timings;
 
 // What every object of one run shares.
 struct Face {
@@ -79,38 +57,6 @@ enum class Kind {
 
 // A new object for the add-in; `items` is a selection's snapshot.
 ComPtr<IDispatch> MakeObject(const Face& face, Kind kind, Id id, std::vector<Id> items = {});
-
-// The arguments of one call in declaration order; omitted ones (VT_ERROR
-// DISP_E_PARAMNOTFOUND, or past the end) read as absent.
-class Args {
- public:
-  Args(const DISPPARAMS& params, bool put);
-  std::size_t size() const { return positional_.size(); }
-  bool Has(std::size_t index) const;
-  // Throw ArgumentError when absent or not convertible.
-  std::string Text(std::size_t index) const;
-  std::int32_t Int(std::size_t index) const;
-  bool Bool(std::size_t index) const;
-  // The value of a property put.
-  const VARIANT& Value() const { return *value_; }
-  std::string TextValue() const;
-  std::int32_t IntValue() const;
-  bool BoolValue() const;
-
- private:
-  VARIANT Converted(const VARIANT* arg, VARTYPE type, std::size_t position) const;
-  const VARIANT* positional(std::size_t index) const;
-
-  std::vector<const VARIANT*> positional_;
-  const VARIANT* value_ = nullptr;
-  UINT count_ = 0;
-};
-
-// A failure of the call's form, not of Outlook: an HRESULT and the argument's rgvarg position.
-struct ArgumentError {
-  HRESULT hresult;
-  UINT position;
-};
 
 class Object;
 using Value = std::variant<std::monostate, std::string, std::int32_t, bool, ComPtr<IDispatch>>;
@@ -183,45 +129,5 @@ class Object final : public voxtrel::win32::com::ComObject<Object, IDispatch, IS
   Census::Entry entry_;
   std::vector<std::unique_ptr<EventPoint>> points_;
 };
-
-// Every connection made through any connection point; a connection outlives the object whose
-// point made it, as a subscription outlives its port, until it is unadvised.
-class Connections {
- public:
-  // `face` is the run's, which names this store.
-  explicit Connections(const Face& face) : face_(face) {}
-  ~Connections() { Clear(); }
-
-  DWORD Advise(const void* point, Id source, const EventSet& events, ComPtr<IDispatch> sink,
-               const std::string& sourceName);
-  HRESULT Unadvise(const void* point, DWORD cookie);
-  std::vector<std::pair<DWORD, ComPtr<IDispatch>>> Of(const void* point) const;
-  // Releases every sink: before COM goes.
-  void Clear();
-
- private:
-  struct Connection {
-    const void* point;
-    Id source;
-    ComPtr<IDispatch> sink;
-    std::vector<std::uint64_t> tokens;
-    std::string name;
-    std::string sourceName;
-    std::unique_ptr<Census::Entry> entry;
-  };
-  void Deliver(DWORD cookie, const EventDef& event, EventArgs& args);
-  void End(Connection& connection);
-
-  const Face& face_;
-  DWORD next_ = 1;
-  std::map<DWORD, Connection> connections_;
-};
-
-// A failure as Outlook reports it: the HRESULT for a voxtrel::Error's number, its source and
-// description; sets the thread's IErrorInfo.
-HRESULT ReportCurrentError(EXCEPINFO* exception) noexcept;
-
-// What a failed call returned: its description from EXCEPINFO or IErrorInfo.
-std::string FailureText(HRESULT hr, EXCEPINFO& exception);
 
 }  // namespace voxtrel::olsim::win32

@@ -16,6 +16,11 @@ HRESULT AutomationHResult(int number) {
   return MAKE_HRESULT(SEVERITY_ERROR, FACILITY_CONTROL, static_cast<unsigned>(number));
 }
 
+int AutomationNumber(HRESULT hr) {
+  if (HRESULT_FACILITY(hr) == FACILITY_CONTROL) return HRESULT_CODE(hr);
+  return static_cast<int>(hr);
+}
+
 AutomationError CurrentAutomationError() noexcept {
   try {
     try {

@@ -20,6 +20,9 @@ struct AutomationError {
 
 // Numbers outside 0 to 65535 are HRESULTs already (a host's errors) and stay as they are.
 HRESULT AutomationHResult(int number);
+// Its inverse, as a classic client numbers a failure: FACILITY_CONTROL codes as the runtime
+// error, other HRESULTs as they are.
+int AutomationNumber(HRESULT hr);
 
 // What the exception being handled means to the client; call it inside a catch block only.
 AutomationError CurrentAutomationError() noexcept;

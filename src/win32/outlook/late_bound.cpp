@@ -1,8 +1,10 @@
 #include "win32/outlook/late_bound.h"
 
 #include <utility>
-#include <vector>
 
+#include "win32/com/automation_error.h"
+#include "win32/com/callee_error.h"
+#include "win32/com/dispatch_arguments.h"
 #include "win32/com/unique_bstr.h"
 #include "win32/com/unique_variant.h"
 
@@ -16,30 +18,6 @@ constexpr int kOutOfMemory = 7;
 constexpr int kSubscriptOutOfRange = 9;
 constexpr int kObjectDoesNotSupport = 438;
 constexpr char kAutomationError[] = "Automation error";
-
-// Owns the strings a callee put into an EXCEPINFO.
-class ExcepInfo {
- public:
-  ExcepInfo() = default;
-  ~ExcepInfo() {
-    SysFreeString(info_.bstrSource);
-    SysFreeString(info_.bstrDescription);
-    SysFreeString(info_.bstrHelpFile);
-  }
-  ExcepInfo(const ExcepInfo&) = delete;
-  ExcepInfo& operator=(const ExcepInfo&) = delete;
-
-  EXCEPINFO* get() { return &info_; }
-
- private:
-  EXCEPINFO info_{};
-};
-
-// As a classic client numbers it: runtime errors by their own number, other HRESULTs as they are.
-int NumberOf(HRESULT hr) {
-  if (HRESULT_FACILITY(hr) == FACILITY_CONTROL) return HRESULT_CODE(hr);
-  return static_cast<int>(hr);
-}
 
 // What a classic client makes of an HRESULT that comes without a description.
 voxtrel::Error Undescribed(HRESULT hr) {
@@ -58,78 +36,24 @@ voxtrel::Error Undescribed(HRESULT hr) {
     default:
       break;
   }
-  if (HRESULT_FACILITY(hr) == FACILITY_CONTROL) return voxtrel::Error(NumberOf(hr));
-  return voxtrel::Error(NumberOf(hr), kDefaultErrorSource, kAutomationError);
+  if (HRESULT_FACILITY(hr) == FACILITY_CONTROL) return voxtrel::Error(com::AutomationNumber(hr));
+  return voxtrel::Error(com::AutomationNumber(hr), kDefaultErrorSource, kAutomationError);
 }
 
-voxtrel::Error Described(int number, BSTR source, BSTR description) {
-  return voxtrel::Error(number,
-                        source != nullptr ? UniqueBstr::ToUtf8(source) : kDefaultErrorSource,
-                        UniqueBstr::ToUtf8(description));
+UniqueVariant ToVariant(const Argument& argument) {
+  if (const auto* text = std::get_if<std::string>(&argument)) return UniqueVariant::Text(*text);
+  if (const auto* number = std::get_if<std::int32_t>(&argument)) return UniqueVariant::Int(*number);
+  if (const auto* flag = std::get_if<bool>(&argument)) return UniqueVariant::Bool(*flag);
+  return UniqueVariant::Omitted();
 }
-
-voxtrel::Error FromExcepInfo(EXCEPINFO& info) {
-  if (info.pfnDeferredFillIn != nullptr) info.pfnDeferredFillIn(&info);
-  const int number = info.wCode != 0 ? info.wCode : NumberOf(info.scode);
-  if (SysStringLen(info.bstrDescription) == 0) {
-    return info.wCode != 0 ? voxtrel::Error(number) : Undescribed(info.scode);
-  }
-  return Described(number, info.bstrSource, info.bstrDescription);
-}
-
-voxtrel::Error FromErrorInfo(HRESULT hr) {
-  ComPtr<IErrorInfo> info;
-  if (GetErrorInfo(0, info.put()) != S_OK || !info) return Undescribed(hr);
-  UniqueBstr source;
-  UniqueBstr description;
-  info->GetSource(source.put());
-  info->GetDescription(description.put());
-  if (SysStringLen(description.get()) == 0) return Undescribed(hr);
-  return Described(NumberOf(hr), source.get(), description.get());
-}
-
-// The arguments last to first, as Invoke takes them; the strings live as long as this.
-class PackedArguments {
- public:
-  explicit PackedArguments(Arguments arguments) {
-    values_.resize(arguments.size());
-    auto slot = values_.rbegin();
-    for (const Argument& argument : arguments) Pack(argument, *slot++);
-  }
-  PackedArguments(const PackedArguments&) = delete;
-  PackedArguments& operator=(const PackedArguments&) = delete;
-
-  VARIANT* data() { return values_.data(); }
-  UINT size() const { return static_cast<UINT>(values_.size()); }
-
- private:
-  void Pack(const Argument& argument, VARIANT& slot) {
-    VariantInit(&slot);
-    if (const auto* text = std::get_if<std::string>(&argument)) {
-      strings_.push_back(UniqueBstr::FromUtf8(*text));
-      V_VT(&slot) = VT_BSTR;
-      V_BSTR(&slot) = strings_.back().get();
-    } else if (const auto* number = std::get_if<std::int32_t>(&argument)) {
-      V_VT(&slot) = VT_I4;
-      V_I4(&slot) = *number;
-    } else if (const auto* flag = std::get_if<bool>(&argument)) {
-      V_VT(&slot) = VT_BOOL;
-      V_BOOL(&slot) = *flag ? VARIANT_TRUE : VARIANT_FALSE;
-    } else {
-      V_VT(&slot) = VT_ERROR;
-      V_ERROR(&slot) = DISP_E_PARAMNOTFOUND;
-    }
-  }
-
-  std::vector<VARIANT> values_;
-  std::vector<UniqueBstr> strings_;
-};
 
 }  // namespace
 
-voxtrel::Error HostError(HRESULT hr, EXCEPINFO* exception) {
-  if (hr == DISP_E_EXCEPTION && exception != nullptr) return FromExcepInfo(*exception);
-  return FromErrorInfo(hr);
+voxtrel::Error HostError(HRESULT hr, com::ExcepInfo* exception) {
+  const com::CalleeError error = com::ReadCalleeError(hr, exception);
+  if (error.description.empty()) return Undescribed(error.hresult);
+  return voxtrel::Error(error.number, error.source.value_or(kDefaultErrorSource),
+                        error.description);
 }
 
 LateBound::LateBound(ComPtr<IDispatch> object) : object_(std::move(object)) {}
@@ -147,16 +71,12 @@ DISPID LateBound::IdOf(const wchar_t* name) {
 
 void LateBound::Invoke(const wchar_t* name, WORD flags, Arguments arguments, VARIANT* result) {
   const DISPID id = IdOf(name);
-  PackedArguments packed(arguments);
-  DISPID putId = DISPID_PROPERTYPUT;
-  const bool put = (flags & DISPATCH_PROPERTYPUT) != 0;
-  DISPPARAMS parameters{packed.data(), put ? &putId : nullptr, packed.size(), put ? 1u : 0u};
-  ExcepInfo exception;
-  UINT argumentError = 0;
+  com::DispatchArguments packed;
+  for (const Argument& argument : arguments) packed.Add(ToVariant(argument));
+  com::ExcepInfo exception;
   SetErrorInfo(0, nullptr);
-  const HRESULT hr = object_->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &parameters, result,
-                                     exception.get(), &argumentError);
-  if (FAILED(hr)) throw HostError(hr, exception.get());
+  const HRESULT hr = com::InvokeDispatch(*object_.get(), id, flags, packed, result, exception);
+  if (FAILED(hr)) throw HostError(hr, &exception);
 }
 
 void LateBound::Get(const wchar_t* name, Arguments arguments, VARTYPE type, VARIANT& converted) {

@@ -12,6 +12,7 @@
 
 #include "common/error.h"
 #include "win32/com/com_ptr.h"
+#include "win32/com/excep_info.h"
 
 namespace voxtrel::win32::outlook {
 
@@ -26,7 +27,7 @@ using Arguments = std::initializer_list<Argument>;
 
 // The error a failed call raises in a classic client: the host's number, source and
 // description from its EXCEPINFO or IErrorInfo, else the runtime error the HRESULT stands for.
-voxtrel::Error HostError(HRESULT hr, EXCEPINFO* exception = nullptr);
+voxtrel::Error HostError(HRESULT hr, com::ExcepInfo* exception = nullptr);
 
 // One host object called by name, as a late-bound classic client calls it; each name is
 // looked up once per object. Every failure throws voxtrel::Error (see HostError).
