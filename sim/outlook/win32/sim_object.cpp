@@ -41,10 +41,7 @@ bool SameName(const wchar_t* a, const wchar_t* b) {
 HRESULT ReportCurrentError(EXCEPINFO* exception) noexcept {
   const AutomationError error = voxtrel::win32::com::CurrentAutomationError();
   const HRESULT hr = voxtrel::win32::com::ReportAutomationError(error, IID_IDispatch);
-  if (exception == nullptr) return hr;
-  *exception = EXCEPINFO{};
-  voxtrel::win32::com::CompleteExcepInfo(*exception, error);
-  return DISP_E_EXCEPTION;
+  return voxtrel::win32::com::InvokeFailure(exception, error, hr);
 }
 
 }  // namespace

@@ -66,4 +66,11 @@ void CompleteExcepInfo(EXCEPINFO& info, const AutomationError& error) noexcept {
   }
 }
 
+HRESULT InvokeFailure(EXCEPINFO* exception, const AutomationError& error, HRESULT hr) noexcept {
+  if (exception == nullptr) return hr;
+  *exception = EXCEPINFO{};
+  CompleteExcepInfo(*exception, error);
+  return DISP_E_EXCEPTION;
+}
+
 }  // namespace voxtrel::win32::com

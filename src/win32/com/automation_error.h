@@ -33,6 +33,10 @@ HRESULT ReportAutomationError(const AutomationError& error, REFIID iid) noexcept
 // Fills what IDispatch::Invoke left empty, so script hosts show the number, source and text.
 void CompleteExcepInfo(EXCEPINFO& info, const AutomationError& error) noexcept;
 
+// What an Invoke returns for a failure: DISP_E_EXCEPTION with a fresh `exception` describing
+// it, or `hr` as it is when the caller gave no EXCEPINFO.
+HRESULT InvokeFailure(EXCEPINFO* exception, const AutomationError& error, HRESULT hr) noexcept;
+
 // Runs a COM method's body so that nothing throws across the boundary: the body's HRESULT (S_OK
 // when it returns nothing), or for an exception its HRESULT with IErrorInfo describing it, raised
 // on `iid`. `failure`, when given, also receives the error.

@@ -135,11 +135,7 @@ HRESULT ConnectObject::Invoke(DISPID id, REFIID iid, LCID, WORD flags, DISPPARAM
   const ComPtr<ConnectObject> self(this);
   lastError_.reset();
   const HRESULT hr = InvokeMember(id, *parameters, argumentError);
-  if (FAILED(hr) && lastError_ && exception != nullptr) {
-    *exception = EXCEPINFO{};
-    CompleteExcepInfo(*exception, *lastError_);
-    return DISP_E_EXCEPTION;
-  }
+  if (FAILED(hr) && lastError_) return InvokeFailure(exception, *lastError_, hr);
   return hr;
 }
 

@@ -65,11 +65,7 @@ class EventSink final : public com::ComObject<EventSink, IDispatch> {
     std::optional<AutomationError> failure;
     const HRESULT hr = ComEntry(
         event_.diid, [&] { (*handler)(*arguments); }, &failure);
-    if (FAILED(hr) && failure && exception != nullptr) {
-      *exception = EXCEPINFO{};
-      com::CompleteExcepInfo(*exception, *failure);
-      return DISP_E_EXCEPTION;
-    }
+    if (FAILED(hr) && failure) return com::InvokeFailure(exception, *failure, hr);
     return hr;
   }
 
