@@ -109,30 +109,44 @@ std::size_t Checked(std::int32_t index, const Container& items, const Error& err
   return static_cast<std::size_t>(index - 1);
 }
 
-class ButtonPort final : public outlook::IButton, Port {
+// What buttons and combo boxes both offer.
+template <typename Interface>
+class ControlMembers : public Interface, protected Port {
  public:
-  ButtonPort(const Face& face, Id id)
-      : Port(face, DescribeControl(Of(face), id, "button")), id_(id) {}
-  std::string Caption() override {
-    return Call([&] { return M()->ControlById(id_).caption; });
-  }
   void Caption(const std::string& value) override {
-    Call([&] { M()->ControlById(id_).caption = value; });
+    Call([&] { Self().caption = value; });
   }
   void Style(std::int32_t value) override {
-    Call([&] { M()->ControlById(id_).style = value; });
+    Call([&] { Self().style = value; });
   }
   bool Visible() override {
-    return Call([&] { return M()->ControlById(id_).visible; });
+    return Call([&] { return Self().visible; });
   }
   void Visible(bool value) override {
-    Call([&] { M()->ControlById(id_).visible = value; });
-  }
-  void ToolTipText(const std::string& value) override {
-    Call([&] { M()->ControlById(id_).tooltip = value; });
+    Call([&] { Self().visible = value; });
   }
   void Tag(const std::string& value) override {
-    Call([&] { M()->ControlById(id_).tag = value; });
+    Call([&] { Self().tag = value; });
+  }
+
+ protected:
+  ControlMembers(const Face& face, Id id, const char* kind)
+      : Port(face, DescribeControl(Of(face), id, kind)), id_(id) {}
+  // Found anew at each call: the control goes with its bar.
+  Control& Self() const { return M()->ControlById(id_); }
+
+  Id id_;
+};
+
+class ButtonPort final : public ControlMembers<outlook::IButton> {
+ public:
+  ButtonPort(const Face& face, Id id) : ControlMembers(face, id, "button") {}
+  using ControlMembers::Caption;
+  std::string Caption() override {
+    return Call([&] { return Self().caption; });
+  }
+  void ToolTipText(const std::string& value) override {
+    Call([&] { Self().tooltip = value; });
   }
   std::int32_t Width() override {
     return Call([&] { return M()->Width(id_); });
@@ -148,58 +162,36 @@ class ButtonPort final : public outlook::IButton, Port {
     return Subscribe(id_, EventKind::kClick, what,
                      [handler](EventArgs& args) { handler(args.cancel); });
   }
-
- private:
-  Id id_;
 };
 
-class ComboBoxPort final : public outlook::IComboBox, Port {
+class ComboBoxPort final : public ControlMembers<outlook::IComboBox> {
  public:
-  ComboBoxPort(const Face& face, Id id)
-      : Port(face, DescribeControl(Of(face), id, "combo box")), id_(id) {}
-  void Caption(const std::string& value) override {
-    Call([&] { M()->ControlById(id_).caption = value; });
-  }
-  void Style(std::int32_t value) override {
-    Call([&] { M()->ControlById(id_).style = value; });
-  }
-  bool Visible() override {
-    return Call([&] { return M()->ControlById(id_).visible; });
-  }
-  void Visible(bool value) override {
-    Call([&] { M()->ControlById(id_).visible = value; });
-  }
-  void Tag(const std::string& value) override {
-    Call([&] { M()->ControlById(id_).tag = value; });
-  }
+  ComboBoxPort(const Face& face, Id id) : ControlMembers(face, id, "combo box") {}
   void Clear() override {
     Call([&] {
-      Control& combo = M()->ControlById(id_);
+      Control& combo = Self();
       combo.entries.clear();
       combo.listIndex = 0;
     });
   }
   void AddItem(const std::string& text) override {
-    Call([&] { M()->ControlById(id_).entries.push_back(text); });
+    Call([&] { Self().entries.push_back(text); });
   }
   std::int32_t ListCount() override {
-    return Call([&] { return static_cast<std::int32_t>(M()->ControlById(id_).entries.size()); });
+    return Call([&] { return static_cast<std::int32_t>(Self().entries.size()); });
   }
   std::int32_t ListIndex() override {
-    return Call([&] { return M()->ControlById(id_).listIndex; });
+    return Call([&] { return Self().listIndex; });
   }
   void ListIndex(std::int32_t value) override {
     Call([&] {
-      Control& combo = M()->ControlById(id_);
+      Control& combo = Self();
       if (value < 0 || value > static_cast<std::int32_t>(combo.entries.size())) {
         throw OfficeRefuses();
       }
       combo.listIndex = value;
     });
   }
-
- private:
-  Id id_;
 };
 
 class ControlPort final : public outlook::IControl, Port {

@@ -5,9 +5,8 @@
 #include "common/error.h"
 #include "host/connect.h"
 #include "host/registry.h"
-#include "sim/outlook/model.h"
-#include "sim/outlook/ports.h"
 #include "sim/platform/fake_platform.h"
+#include "support/started_outlook.h"
 
 namespace voxtrel {
 namespace {
@@ -25,14 +24,10 @@ TEST(Connect, TracesToTheTemporaryFolderWhenTheAddinFolderIsReadOnly) {
       std::string(sim::FixedSystemInfo::kTempPath) + "\\" + Connect::kFallbackTraceName;
   platform.files.SetReadOnlyFolder(platform.system.AppPath());
   NoFiles files;
-  auto model = std::make_shared<olsim::Model>(files);
-  model->AddFolder("Inbox", olsim::FolderKind::kMail);
-  model->Start(true);
-  olsim::Census census;
-  olsim::CallGate gate;
+  testing_outlook::StartedOutlook outlook(files);
   {
     Connect connect;
-    connect.AddinInstance_OnConnection(olsim::MakeApplication(model, census, gate));
+    connect.AddinInstance_OnConnection(outlook.Application());
     connect.AddinInstance_OnDisconnection();
   }
   EXPECT_FALSE(platform.files.Exists(appFolderLog));
@@ -40,7 +35,7 @@ TEST(Connect, TracesToTheTemporaryFolderWhenTheAddinFolderIsReadOnly) {
   const std::string log = platform.files.Contents(fallbackLog);
   EXPECT_NE(log.find("Connect: Opened No Problem!"), std::string::npos) << log;
   EXPECT_NE(log.find("EXIT AddinInstance_OnDisconnection()"), std::string::npos) << log;
-  EXPECT_TRUE(census.Live().empty());
+  EXPECT_TRUE(outlook.census.Live().empty());
 }
 
 // What a connection sets right before anything else: "AQ" when the add-in was registered
@@ -57,14 +52,10 @@ TEST(Connect, WritesAMissingAqAndRemovesWhatAnEndedRunLeft) {
                          std::string(stored));
     }
     NoFiles files;
-    auto model = std::make_shared<olsim::Model>(files);
-    model->AddFolder("Inbox", olsim::FolderKind::kMail);
-    model->Start(true);
-    olsim::Census census;
-    olsim::CallGate gate;
+    testing_outlook::StartedOutlook outlook(files);
     {
       Connect connect;
-      connect.AddinInstance_OnConnection(olsim::MakeApplication(model, census, gate));
+      connect.AddinInstance_OnConnection(outlook.Application());
     }
     const classic::Variant aq =
         Registry::GetValue(platform::kHkeyCurrentUser, Registry::kSettingsKey, "AQ");

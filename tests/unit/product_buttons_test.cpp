@@ -4,9 +4,8 @@
 
 #include "host/connect.h"
 #include "options/frm_install.h"
-#include "sim/outlook/model.h"
-#include "sim/outlook/ports.h"
 #include "sim/platform/fake_platform.h"
+#include "support/started_outlook.h"
 
 namespace voxtrel {
 namespace {
@@ -20,14 +19,11 @@ class NoFiles final : public olsim::IModelFiles {
 TEST(ProductButtons, SiteOwnedByTheHiddenDialogThenPropertiesShowsThatDialog) {
   sim::FakePlatform platform;
   NoFiles files;
-  auto model = std::make_shared<olsim::Model>(files);
-  model->AddFolder("Inbox", olsim::FolderKind::kMail);
-  model->Start(true);
-  olsim::Census census;
-  olsim::CallGate gate;
+  testing_outlook::StartedOutlook outlook(files);
+  const std::shared_ptr<olsim::Model>& model = outlook.model;
   {
     Connect connect;
-    connect.AddinInstance_OnConnection(olsim::MakeApplication(model, census, gate));
+    connect.AddinInstance_OnConnection(outlook.Application());
     model->Compose("new1", false);
     model->Click("Voxtrel");
     model->Click("Voxtrel");
