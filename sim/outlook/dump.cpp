@@ -27,6 +27,18 @@ std::string PositionWord(std::int32_t position) {
   return position >= 0 && position <= 6 ? words[position] : std::to_string(position);
 }
 
+const char* FormatWord(BodyFormat format) {
+  switch (format) {
+    case BodyFormat::kHtml:
+      return "html";
+    case BodyFormat::kRtf:
+      return "rtf";
+    case BodyFormat::kPlain:
+      break;
+  }
+  return "plain";
+}
+
 const char* Shown(bool visible) {
   return visible ? "visible" : "hidden";
 }
@@ -86,6 +98,7 @@ void DumpItem(std::ostream& out, const Item& item) {
     out << separator << QuoteText(attachment.fileName) << ' ' << attachment.bytes.size();
     separator = ", ";
   }
+  out << " format " << FormatWord(item.format);
   out << "\n  body " << QuoteText(item.body) << "\n  html " << QuoteText(item.htmlBody) << '\n';
 }
 

@@ -16,6 +16,7 @@ inline constexpr int kInvalidArgument = -2147024809;  // E_INVALIDARG
 inline constexpr int kFileNotFound = -2147024894;     // HRESULT of ERROR_FILE_NOT_FOUND
 inline constexpr int kFailed = -2147467259;           // E_FAIL
 inline constexpr int kInvalidProcedureCall = 5;       // Office's own refusal
+inline constexpr int kNoSuchMember = 438;             // a member an older version lacks
 
 // An object of a window or item that has gone, or of an Outlook that has quit.
 inline Error Disconnected() {

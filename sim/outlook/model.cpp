@@ -68,6 +68,30 @@ std::string WithoutTags(const std::string& html) {
   return text;
 }
 
+// What Outlook 2003 and later read as the HTMLBody of a plain-text or rich-text item.
+std::string ConvertedToHtml(const std::string& text, const char* from) {
+  std::string html =
+      "<HTML>\r\n<HEAD>\r\n<TITLE></TITLE>\r\n</HEAD>\r\n<BODY>\r\n<!-- Converted from ";
+  html += from;
+  html += " format -->\r\n<P><FONT SIZE=2>";
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
+    if (c == '\n' || c == '\r') {
+      html += "<BR>\r\n";
+    } else if (c == '<') {
+      html += "&lt;";
+    } else if (c == '>') {
+      html += "&gt;";
+    } else if (c == '&') {
+      html += "&amp;";
+    } else {
+      html += c;
+    }
+  }
+  return html + "</FONT>\r\n</P>\r\n\r\n</BODY>\r\n</HTML>";
+}
+
 std::int32_t TextWidth(const std::string& text) {
   return text.empty() ? 0
                       : static_cast<std::int32_t>(layout::kCharWidth * text.size() +
@@ -227,10 +251,12 @@ Id Model::Open(const std::string& item) {
   return OpenInspector(id);
 }
 
-Id Model::Compose(const std::string& name, bool html) {
+Id Model::Compose(const std::string& name, BodyFormat format) {
   if (!started_) throw ActionRefused("Outlook is not running");
   const Id item = AddItem(name, ItemKind::kMail, "");
-  if (html) ItemById(item).htmlBody = "<html><body></body></html>";
+  Item& composed = ItemById(item);
+  composed.format = format;
+  if (format == BodyFormat::kHtml) composed.htmlBody = "<html><body></body></html>";
   return OpenInspector(item);
 }
 
@@ -240,6 +266,7 @@ Id Model::OpenInspector(Id item) {
   windows_.push_back(NewWindow(++inspectorsOpened_, word));
   const Id inspector = windows_.back().id;
   windows_.back().item = item;
+  ItemById(item).shown = true;
   // Outlook announces the inspector before its window appears and takes the focus.
   EventArgs args{inspector};
   Raise(kApplication, EventKind::kNewInspector, args);
@@ -593,11 +620,35 @@ void Model::SaveAttachment(Id attachment, const std::string& path) {
   files_.Write(path, AttachmentById(attachment).bytes);
 }
 
+std::string Model::HtmlBodyOf(Id item) {
+  const Item& source = ItemById(item);
+  if (source.format == BodyFormat::kHtml) return source.htmlBody;
+  if (MajorVersion() < 11) return {};
+  return ConvertedToHtml(source.body,
+                         source.format == BodyFormat::kRtf ? "text/rtf" : "text/plain");
+}
+
 void Model::SetHtmlBody(Id item, const std::string& html) {
   Item& target = ItemById(item);
   if (target.refusesHtml) throw OperationFailed();
+  target.format = BodyFormat::kHtml;
   target.htmlBody = html;
   target.body = WithoutTags(html);
+}
+
+void Model::SetBody(Id item, const std::string& text) {
+  Item& target = ItemById(item);
+  target.body = text;
+  if (target.format == BodyFormat::kHtml)
+    target.htmlBody = "<html><body>" + text + "</body></html>";
+}
+
+std::int32_t Model::BodyFormatOf(Id item) {
+  const int major = MajorVersion();
+  if (major < 10) throw Error(kNoSuchMember, kOutlookSource, ClassicDescription(kNoSuchMember));
+  const Item& source = ItemById(item);
+  if (major == 10 && !source.shown) return 0;
+  return static_cast<std::int32_t>(source.format);
 }
 
 std::vector<Bar>& Model::Bars(Id window) {

@@ -33,6 +33,8 @@ enum class ItemKind {
   kPost
 };
 enum class ControlKind { kButton, kComboBox };
+// OlBodyFormat: plain text 1, HTML 2, rich text 3.
+enum class BodyFormat { kPlain = 1, kHtml = 2, kRtf = 3 };
 enum class EventKind {
   kNewInspector,     // on the application; args.window is the new inspector
   kSelectionChange,  // on the explorer
@@ -69,7 +71,10 @@ struct Item {
   std::string name;  // the session's name for it
   ItemKind kind = ItemKind::kMail;
   bool sent = false;
-  std::string subject, body, htmlBody, billing;
+  std::string subject, body, billing;
+  std::string htmlBody;  // the HTML item's own; plain and rich text items have none
+  BodyFormat format = BodyFormat::kPlain;
+  bool shown = false;  // opened in an inspector: Outlook 2002 knows its format from then on
   std::vector<Attachment> attachments;
   bool refusesHtml = false;  // setting HTMLBody fails, as for a message Outlook has locked
 };
@@ -157,7 +162,7 @@ class Model {
   void Select(const std::vector<std::string>& items);
   // An item already open in an inspector: that inspector comes to the front, nothing opens.
   Id Open(const std::string& item);
-  Id Compose(const std::string& name, bool html);
+  Id Compose(const std::string& name, BodyFormat format);
   void Activate(int number);
   void Click(const std::string& text);
   void Choose(std::int32_t index);
@@ -187,7 +192,16 @@ class Model {
   Id AddAttachment(Id item, const std::string& source, std::int32_t position);
   void RemoveAttachment(Id item, std::int32_t index);
   void SaveAttachment(Id attachment, const std::string& path);
+  // HTMLBody: an HTML item's own; from Outlook 2003 a plain or rich-text item's reads as HTML
+  // Outlook makes from its text. Setting it makes the item HTML (a rich-text item loses its
+  // formatting) and its text the HTML's.
+  std::string HtmlBodyOf(Id item);
   void SetHtmlBody(Id item, const std::string& html);
+  // Setting the Body of an HTML item keeps it HTML, with the new text as all its content.
+  void SetBody(Id item, const std::string& text);
+  // BodyFormat, from Outlook 2002 (Office's error 438 before); Outlook 2002 reads 0 (unspecified)
+  // until the item has been shown.
+  std::int32_t BodyFormatOf(Id item);
   // The bars an open window shows.
   std::vector<Bar>& Bars(Id window);
   Bar& BarById(Id id);

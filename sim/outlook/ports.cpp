@@ -361,10 +361,13 @@ class MailItemPort final : public outlook::IMailItem, Port {
     return Call([&] { return M()->ItemById(id_).body; });
   }
   void Body(const std::string& value) override {
-    Call([&] { M()->ItemById(id_).body = value; });
+    Call([&] { M()->SetBody(id_, value); });
+  }
+  std::int32_t BodyFormat() override {
+    return Call([&] { return M()->BodyFormatOf(id_); });
   }
   std::string HTMLBody() override {
-    return Call([&] { return M()->ItemById(id_).htmlBody; });
+    return Call([&] { return M()->HtmlBodyOf(id_); });
   }
   void HTMLBody(const std::string& value) override {
     Call([&] { M()->SetHtmlBody(id_, value); });

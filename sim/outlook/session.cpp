@@ -27,8 +27,11 @@ const std::map<std::string, ItemKind> kItemKinds = {{"contact", ItemKind::kConta
                                                     {"post", ItemKind::kPost}};
 
 constexpr char kMailUsage[] =
-    "mail ID in FOLDER [sent] [subject TEXT] [body TEXT] [html TEXT] [refuse-html] "
-    "[attach NAME FILE]...";
+    "mail ID in FOLDER [sent] [subject TEXT] [body TEXT] [html TEXT] [format plain|html|rtf] "
+    "[refuse-html] [attach NAME FILE]...";
+
+const std::map<std::string, BodyFormat> kFormats = {
+    {"plain", BodyFormat::kPlain}, {"html", BodyFormat::kHtml}, {"rtf", BodyFormat::kRtf}};
 
 void Require(bool condition, const std::string& usage) {
   if (!condition) throw ActionRefused("expected: " + usage);
@@ -209,7 +212,7 @@ const std::map<std::string, SessionRunner::Action>& SessionRunner::Actions() {
         }}},
       {"open",
        {"open ID", 2, 2, true, [](SessionRunner& r, const Words& w) { r.model_->Open(w[1]); }}},
-      {"compose", {"compose [ID] [html]", 1, 3, true, &SessionRunner::Compose}},
+      {"compose", {"compose [ID] [html|rtf]", 1, 3, true, &SessionRunner::Compose}},
       {"activate",
        {"activate explorer | activate N", 2, 2, true,
         [](SessionRunner& r, const Words& w) {
@@ -272,10 +275,11 @@ void SessionRunner::Perform(const Words& words) {
 }
 
 void SessionRunner::Compose(const Words& words) {
-  const bool html = words.size() > 1 && words.back() == "html";
-  const std::size_t named = words.size() - (html ? 1 : 0);
+  const bool formatted = words.size() > 1 && (words.back() == "html" || words.back() == "rtf");
+  const std::size_t named = words.size() - (formatted ? 1 : 0);
   Require(named <= 2, usage_);
-  model_->Compose(named == 2 ? words[1] : "new" + std::to_string(++composed_), html);
+  model_->Compose(named == 2 ? words[1] : "new" + std::to_string(++composed_),
+                  formatted ? kFormats.at(words.back()) : BodyFormat::kPlain);
 }
 
 void SessionRunner::Save(const Words& words) {
@@ -306,6 +310,8 @@ void SessionRunner::AddMail(const Words& words) {
       const std::string body = mail.body;
       model_->SetHtmlBody(mail.id, words[++i]);
       if (hasBody) mail.body = body;
+    } else if (option == "format" && left >= 1) {
+      mail.format = KindNamed(kFormats, words[++i], usage_);
     } else if (option == "refuse-html") {
       refusesHtml = true;
     } else if (option == "attach" && left >= 2) {

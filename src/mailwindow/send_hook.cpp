@@ -3,6 +3,7 @@
 
 #include "common/classic.h"
 #include "host/error_trace.h"
+#include "host/mod_trace_write.h"
 #include "host/registry.h"
 #include "mailwindow/mail_window.h"
 #include "mailwindow/product_site.h"
@@ -52,6 +53,20 @@ bool HasVoiceAttachment(outlook::IMailItem& mail) {
   return false;
 }
 
+// The message's own format where Outlook tells it (2002 on, once the item is shown): from 2003
+// a plain-text message also answers HTMLBody, with HTML made from its text. Else, as Outlook
+// 2000 must be asked: plain text is what has no HTML body.
+std::int32_t MessageFormat(outlook::IMailItem& mail) {
+  constexpr int kNoSuchMember = 438;
+  try {
+    const std::int32_t format = mail.BodyFormat();
+    if (format != 0) return format;
+  } catch (const Error& error) {
+    if (error.number() != kNoSuchMember) throw;
+  }
+  return mail.HTMLBody().empty() ? outlook::kFormatPlain : outlook::kFormatHtml;
+}
+
 bool TagLineOn() {
   std::string text = classic::CStr(
       Registry::GetValue(platform::kHkeyCurrentUser, Registry::kSettingsKey, "TagLine"));
@@ -71,13 +86,19 @@ void MailWindow::oMail_Send([[maybe_unused]] bool& Cancel) {
         mail.Body().find(kTextMarker) != std::string::npos) {
       return;
     }
-    if (mail.HTMLBody().empty()) {
-      const std::string tagline = TextTagline();
-      mail.Body(mail.Body() + tagline);
-      return;
+    switch (MessageFormat(mail)) {
+      case outlook::kFormatPlain:
+        mail.Body(mail.Body() + TextTagline());
+        return;
+      case outlook::kFormatRichText:
+        modTraceWrite::TraceWrite(
+            "MailWindow.oMail_Send: no tagline in a rich-text message: writing its body would "
+            "lose its formatting");
+        return;
+      default:
+        break;
     }
-    const std::string tagline = HtmlTagline();
-    const std::string html = mail.HTMLBody() + tagline;
+    const std::string html = mail.HTMLBody() + HtmlTagline();
     try {
       mail.HTMLBody(html);
     } catch (...) {

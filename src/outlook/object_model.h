@@ -13,7 +13,10 @@
 // Nothing (null), and any subscription may be refused (null).
 namespace voxtrel::outlook {
 
-inline constexpr std::int32_t kMailItemType = 0;  // olMailItem
+inline constexpr std::int32_t kMailItemType = 0;    // olMailItem
+inline constexpr std::int32_t kFormatPlain = 1;     // olFormatPlain
+inline constexpr std::int32_t kFormatHtml = 2;      // olFormatHTML
+inline constexpr std::int32_t kFormatRichText = 3;  // olFormatRichText
 
 class IAttachment {
  public:
@@ -42,7 +45,10 @@ class IMailItem {
   virtual std::shared_ptr<IAttachments> Attachments() = 0;
   virtual std::string Body() = 0;
   virtual void Body(const std::string& value) = 0;
-  // Empty for a plain-text message.
+  // OlBodyFormat (plain 1, HTML 2, rich text 3; 0 while Outlook 2002 has not shown the item);
+  // Outlook 2000 has no such member: error 438.
+  virtual std::int32_t BodyFormat() = 0;
+  // A plain-text message's is empty before Outlook 2003 and HTML made from its text after.
   virtual std::string HTMLBody() = 0;
   virtual void HTMLBody(const std::string& value) = 0;
   virtual std::string BillingInformation() = 0;

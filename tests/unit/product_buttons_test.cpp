@@ -24,7 +24,7 @@ TEST(ProductButtons, SiteOwnedByTheHiddenDialogThenPropertiesShowsThatDialog) {
   {
     Connect connect;
     connect.AddinInstance_OnConnection(outlook.Application());
-    model->Compose("new1", false);
+    model->Compose("new1", olsim::BodyFormat::kPlain);
     model->Click("Voxtrel");
     model->Click("Voxtrel");
     const auto& dialogs = platform.forms.Dialogs();

@@ -184,11 +184,22 @@ const ClassDef kOtherItem{
 const ClassDef kMailItem{{
                              ItemClass(),
                              ItemText(L"Subject", &Item::subject),
-                             ItemText(L"Body", &Item::body),
+                             Property(
+                                 L"Body",
+                                 [](Object& self, Model& m, const Args&) -> Value {
+                                   return m.ItemById(self.id()).body;
+                                 },
+                                 [](Object& self, Model& m, const Args& args) {
+                                   m.SetBody(self.id(), args.TextValue());
+                                 }),
+                             Get(L"BodyFormat",
+                                 [](Object& self, Model& m, const Args&) -> Value {
+                                   return m.BodyFormatOf(self.id());
+                                 }),
                              Property(
                                  L"HTMLBody",
                                  [](Object& self, Model& m, const Args&) -> Value {
-                                   return m.ItemById(self.id()).htmlBody;
+                                   return m.HtmlBodyOf(self.id());
                                  },
                                  [](Object& self, Model& m, const Args& args) {
                                    m.SetHtmlBody(self.id(), args.TextValue());

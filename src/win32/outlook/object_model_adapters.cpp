@@ -82,6 +82,7 @@ class MailItem final : public ports::IMailItem {
   }
   std::string Body() override { return host_.Text(L"Body"); }
   void Body(const std::string& value) override { host_.Put(L"Body", value); }
+  std::int32_t BodyFormat() override { return host_.Int(L"BodyFormat"); }
   std::string HTMLBody() override { return host_.Text(L"HTMLBody"); }
   void HTMLBody(const std::string& value) override { host_.Put(L"HTMLBody", value); }
   std::string BillingInformation() override { return host_.Text(L"BillingInformation"); }
