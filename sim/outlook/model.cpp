@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "common/error.h"
+#include "common/version.h"
 #include "platform/platform.h"
 #include "sim/outlook/dump.h"
 #include "sim/outlook/faces.h"
@@ -135,12 +136,7 @@ void Model::SetWordEditor(bool word) {
 }
 
 int Model::MajorVersion() const {
-  int major = 0;
-  for (const char c : version_) {
-    if (c < '0' || c > '9') break;
-    major = major * 10 + (c - '0');
-  }
-  return major;
+  return voxtrel::MajorVersion(version_);
 }
 
 Id Model::AddFolder(const std::string& name, FolderKind kind) {

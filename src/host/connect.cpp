@@ -6,6 +6,7 @@
 
 #include "audio/working_folders.h"
 #include "common/error.h"
+#include "common/version.h"
 #include "host/error_trace.h"
 #include "host/mod_trace_write.h"
 #include "host/registry.h"
@@ -39,16 +40,6 @@ void EnsureAudioQuality() {
   if (text == nullptr || !text->empty()) return;
   Registry::SetValue(platform::kHkeyCurrentUser, Registry::kSettingsKey, kAudioQuality,
                      std::string("1"));
-}
-
-// "11.0.0.8312" gives 11.
-int MajorVersion(const std::string& version) {
-  int major = 0;
-  for (const char c : version) {
-    if (c < '0' || c > '9') break;
-    major = major * 10 + (c - '0');
-  }
-  return major;
 }
 
 // The first selected item as a mail item when the explorer shows a mail folder with items and
@@ -190,8 +181,6 @@ void Connect::OpenInspector_Close(std::uint64_t inspector) {
 void Connect::ReleaseIfLastWindowClosed() {
   if (!releaseAtLastWindow || !oApp || OLExplorer || !openInspectors.empty()) return;
   TraceWrite("Connect: Outlook's last window has closed: releasing its objects");
-  iMailWindow.reset();
-  iMailView.reset();
   ReleaseAll();
 }
 
