@@ -4,6 +4,7 @@ set -euo pipefail
 
 packages=(
   cmake ninja-build g++ googletest clang-format
+  libxml2-dev  # the simulated Outlook reads the Ribbon's XML as Office does
   g++-mingw-w64-x86-64 g++-mingw-w64-i686
   wine wine64 wine64-tools xvfb xauth
   # The encoder: libmp3lame natively; lame's source and make for the mingw builds of it

@@ -70,6 +70,23 @@ void DumpBars(std::ostream& out, const Model& model, const Window& window) {
   }
 }
 
+// The add-in's group as Office shows it: the values it last asked for.
+void DumpRibbon(std::ostream& out, const Window& window) {
+  if (!window.open) return;
+  for (const RibbonShown& control : window.ribbon) {
+    out << "  ribbon " << control.id << ' ' << QuoteText(control.label) << ' '
+        << Shown(control.visible) << (control.enabled ? " enabled" : " disabled") << " image "
+        << control.image;
+    if (control.kind == "dropDown") {
+      out << " entries";
+      if (control.entries.empty()) out << " none";
+      for (const std::string& entry : control.entries) out << ' ' << QuoteText(entry);
+      out << " index " << control.selected + 1;
+    }
+    out << '\n';
+  }
+}
+
 void DumpWindow(std::ostream& out, const Model& model, const Window& window) {
   if (window.IsExplorer()) {
     out << "explorer " << QuoteText(FolderName(model, window.folder) + " - Microsoft Outlook")
@@ -83,6 +100,7 @@ void DumpWindow(std::ostream& out, const Model& model, const Window& window) {
   out << (window.open ? " open" : " closed") << (model.ActiveWindow() == window.id ? " active" : "")
       << '\n';
   DumpBars(out, model, window);
+  DumpRibbon(out, window);
 }
 
 void DumpItem(std::ostream& out, const Item& item) {

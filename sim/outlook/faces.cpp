@@ -54,13 +54,19 @@ std::optional<std::string> FaceIdentity(const platform::Bytes& picture,
   const auto dib = sim::ParseDib(picture);
   if (!dib) return std::nullopt;
   const auto maskDib = mask ? sim::ParseDib(*mask) : std::nullopt;
-  const Shown shown = ShownFace(*dib, maskDib ? &*maskDib : nullptr);
+  return FaceIdentity(
+      FacePixels{dib->width, dib->height, ShownFace(*dib, maskDib ? &*maskDib : nullptr)});
+}
+
+std::string FaceIdentity(const FacePixels& shown) {
   for (const auto& [name, known] : KnownFaces()) {
-    if (known == shown) return name;
+    if (known == shown.pixels) return name;
   }
   std::string bytes;
-  bytes += std::to_string(dib->width) + "x" + std::to_string(dib->height);
-  for (const std::uint32_t pixel : shown) bytes.append(reinterpret_cast<const char*>(&pixel), 4);
+  bytes += std::to_string(shown.width) + "x" + std::to_string(shown.height);
+  for (const std::uint32_t pixel : shown.pixels) {
+    bytes.append(reinterpret_cast<const char*>(&pixel), 4);
+  }
   return ShortHash(bytes);
 }
 

@@ -26,6 +26,9 @@ struct FacePixels {
 std::optional<FacePixels> ShownFacePixels(const platform::Bytes& picture,
                                           const platform::Bytes* mask);
 
+// The same name for a face as shown, transparent pixels as kClearPixel.
+std::string FaceIdentity(const FacePixels& shown);
+
 // FNV-1a: a short identity that stays the same from run to run.
 std::string ShortHash(const std::string& bytes);
 

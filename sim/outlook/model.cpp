@@ -266,6 +266,7 @@ Id Model::OpenInspector(Id item) {
   // Outlook announces the inspector before its window appears and takes the focus.
   EventArgs args{inspector};
   Raise(kApplication, EventKind::kNewInspector, args);
+  if (inspectorShown_ && WindowById(inspector).open) inspectorShown_(inspector);
   MakeActive(inspector);
   return inspector;
 }
@@ -351,6 +352,39 @@ void Model::Send(bool cancelledLater) {
   ItemById(sent).sent = true;
   CloseInspector(WindowById(window));
   AfterClose();
+}
+
+Id Model::ReplyInline(const std::string& item) {
+  if (MajorVersion() < 15)
+    throw ActionRefused("Outlook answers in the reading pane from 2013 (15.x)");
+  Window& explorer = Explorer();
+  if (explorer.inlineResponse != 0)
+    throw ActionRefused("a reply is open in the reading pane already");
+  const Item& original = ItemNamed(item);
+  const Id reply = AddItem(original.name + "-reply", ItemKind::kMail, "");
+  Item& composed = ItemById(reply);
+  composed.subject = "RE: " + original.subject;
+  composed.format = original.format;
+  composed.shown = true;
+  Explorer().inlineResponse = reply;
+  EventArgs args;
+  args.item = reply;
+  Raise(Explorer().id, EventKind::kInlineResponse, args);
+  return reply;
+}
+
+void Model::SendInline() {
+  Window& explorer = Explorer();
+  const Id explorerId = explorer.id;
+  const Id reply = explorer.inlineResponse;
+  if (reply == 0) throw ActionRefused("no reply is open in the reading pane");
+  EventArgs args;
+  Raise(reply, EventKind::kSend, args);
+  if (args.cancel) return;
+  ItemById(reply).sent = true;
+  WindowById(explorerId).inlineResponse = 0;
+  EventArgs close;
+  Raise(explorerId, EventKind::kInlineResponseClose, close);
 }
 
 void Model::CloseActive() {
@@ -645,6 +679,21 @@ std::int32_t Model::BodyFormatOf(Id item) {
   const Item& source = ItemById(item);
   if (major == 10 && !source.shown) return 0;
   return static_cast<std::int32_t>(source.format);
+}
+
+void Model::InvalidateRibbonControl(const std::string& ribbonId, const std::string& control) {
+  for (Window& window : windows_) {
+    if (window.ribbonId != ribbonId) continue;
+    for (RibbonShown& shown : window.ribbon) {
+      if (shown.id == control) shown.stale = true;
+    }
+  }
+}
+
+Id Model::InlineResponseOf(Id explorer) {
+  if (MajorVersion() < 15)
+    throw Error(kNoSuchMember, kOutlookSource, ClassicDescription(kNoSuchMember));
+  return WindowById(explorer).inlineResponse;
 }
 
 std::vector<Bar>& Model::Bars(Id window) {

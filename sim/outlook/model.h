@@ -36,13 +36,15 @@ enum class ControlKind { kButton, kComboBox };
 // OlBodyFormat: plain text 1, HTML 2, rich text 3.
 enum class BodyFormat { kPlain = 1, kHtml = 2, kRtf = 3 };
 enum class EventKind {
-  kNewInspector,     // on the application; args.window is the new inspector
-  kSelectionChange,  // on the explorer
-  kClose,            // on a window
-  kActivate,         // on an inspector
-  kDeactivate,       // on an inspector
-  kSend,             // on a mail item; args.cancel is Cancel
-  kClick,            // on a button; args.cancel is CancelDefault, args.control the one clicked
+  kNewInspector,         // on the application; args.window is the new inspector
+  kSelectionChange,      // on the explorer
+  kClose,                // on a window
+  kActivate,             // on an inspector
+  kDeactivate,           // on an inspector
+  kSend,                 // on a mail item; args.cancel is Cancel
+  kClick,                // on a button; args.cancel is CancelDefault, args.control the one clicked
+  kInlineResponse,       // on the explorer; args.item is the reply in the reading pane
+  kInlineResponseClose,  // on the explorer
 };
 
 // A user action the model cannot carry out; the session stops with its reason.
@@ -107,6 +109,19 @@ struct Bar {
   std::vector<Control> controls;
 };
 
+// A control of the add-in's Ribbon group as a window shows it: Office's last answers, kept
+// until the add-in invalidates them.
+struct RibbonShown {
+  std::string id, kind;  // kind: "button" or "dropDown"
+  std::string label;
+  bool visible = false, enabled = false;
+  std::string image = "none";  // the face's name
+  FacePixels pixels;
+  std::vector<std::string> entries;
+  std::int32_t selected = -1;  // from 0
+  bool stale = true;
+};
+
 // The bars of one window, or Word's own, which every inspector Word edits shows.
 struct BarSet {
   Id id = 0;
@@ -122,7 +137,10 @@ struct Window {
   std::vector<Id> selection;  // the explorer's selection
   Id item = 0;                // an inspector's item
   Id barSet = 0;
-  bool wordMail = false;  // edited in Word: it shows Word's bars
+  bool wordMail = false;            // edited in Word: it shows Word's bars
+  Id inlineResponse = 0;            // the explorer's reply in the reading pane (Outlook 2013 on)
+  std::string ribbonId;             // the Ribbon it shows (Outlook 2007 on); empty for none
+  std::vector<RibbonShown> ribbon;  // the add-in's group on it
   bool IsExplorer() const { return number == 0; }
 };
 
@@ -130,6 +148,7 @@ struct EventArgs {
   Id window = 0;
   bool cancel = false;
   Id control = 0;
+  Id item = 0;
 };
 
 class Model {
@@ -146,6 +165,8 @@ class Model {
   void SetReverseEvents(bool reverse) { reverseEvents_ = reverse; }
   // Called once Outlook's last window has closed, unless an automation client keeps Outlook.
   void OnLastWindowClosed(std::function<void()> handler) { lastWindowClosed_ = std::move(handler); }
+  // Called when an inspector's window appears, after NewInspector.
+  void OnInspectorShown(std::function<void(Id)> handler) { inspectorShown_ = std::move(handler); }
   Id AddFolder(const std::string& name, FolderKind kind);
   Id AddItem(const std::string& name, ItemKind kind, const std::string& folder);
   Item& ItemNamed(const std::string& name);
@@ -170,6 +191,9 @@ class Model {
   void Send(bool cancelledLater = false);
   void CloseActive();
   void CloseExplorer();
+  // A reply to the item composed in the explorer's reading pane (Outlook 2013 on), and its send.
+  Id ReplyInline(const std::string& item);
+  void SendInline();
   void SaveAttachmentAs(const std::string& item, std::int32_t index, const std::string& path);
   void SetClipboardText(const std::string& text);
   // Quitting: the inspectors, then the explorer.
@@ -202,6 +226,10 @@ class Model {
   // BodyFormat, from Outlook 2002 (Office's error 438 before); Outlook 2002 reads 0 (unspecified)
   // until the item has been shown.
   std::int32_t BodyFormatOf(Id item);
+  // IRibbonUI.InvalidateControl: every window of that Ribbon forgets the control's values.
+  void InvalidateRibbonControl(const std::string& ribbonId, const std::string& control);
+  // The explorer's reply in the reading pane: 0 for none. Outlook 2013 and later only (438).
+  Id InlineResponseOf(Id explorer);
   // The bars an open window shows.
   std::vector<Bar>& Bars(Id window);
   Bar& BarById(Id id);
@@ -283,6 +311,7 @@ class Model {
   Id active_ = 0;
   Id wordBars_ = 0;
   std::function<void()> lastWindowClosed_;
+  std::function<void(Id)> inspectorShown_;
   Id nextId_ = kApplication + 1;
   // Deques: a handler may add to them while an event is being raised.
   std::deque<Folder> folders_;

@@ -1,5 +1,6 @@
 #include "sim/outlook/native_outlook.h"
 
+#include <algorithm>
 #include <ostream>
 #include <string>
 
@@ -7,14 +8,28 @@
 #include "host/connect.h"
 #include "host/mod_trace_write.h"
 #include "platform/platform.h"
+#include "ribbon/custom_ui_xml.h"
 #include "sim/outlook/dump.h"
+#include "sim/outlook/faces.h"
 #include "sim/outlook/host_errors.h"
 
 namespace voxtrel::olsim {
 namespace {
 
-// The core's Connect, handed ports over the model.
-class ConnectAddIn final : public AddIn {
+// IRibbonUI for the core: its InvalidateControl reaches the model.
+class NativeRibbonUI final : public outlook::IRibbonUI {
+ public:
+  explicit NativeRibbonUI(std::function<void(const std::string&)> invalidate)
+      : invalidate_(std::move(invalidate)) {}
+  void InvalidateControl(const std::string& id) override { invalidate_(id); }
+
+ private:
+  std::function<void(const std::string&)> invalidate_;
+};
+
+// The core's Connect, handed ports over the model; its Ribbon callbacks called by name as
+// Office calls them.
+class ConnectAddIn final : public AddIn, RibbonAddIn {
  public:
   ConnectAddIn(std::shared_ptr<Model> model, Census& census, CallGate& gate)
       : model_(std::move(model)), census_(census), gate_(gate) {}
@@ -26,6 +41,43 @@ class ConnectAddIn final : public AddIn {
   void OnDisconnection() override { connect_.AddinInstance_OnDisconnection(); }
   bool RequiresShutdownNotification() override {
     return HoldsDwordOne(platform::Current().registry, kAddInEntryKey, kShutdownNotification);
+  }
+  RibbonAddIn* Ribbon() override { return this; }
+
+  std::string GetCustomUI(const std::string& ribbonId) override {
+    return connect_.Ribbon_GetCustomUI(ribbonId);
+  }
+  bool Answers(const std::string& callback) override {
+    return std::ranges::find(ribbon::kCallbacks, callback) != ribbon::kCallbacks.end();
+  }
+  void Load(const std::string&, std::function<void(const std::string&)> invalidate) override {
+    connect_.Ribbon_OnLoad(std::make_shared<NativeRibbonUI>(std::move(invalidate)));
+  }
+  RibbonAnswer Call(const RibbonCall& call) override {
+    const outlook::RibbonControl control{call.control,
+                                         static_cast<outlook::WindowIdentity>(call.window)};
+    const std::string& name = call.callback;
+    if (name == ribbon::kGetLabel) return connect_.Ribbon_GetLabel(control);
+    if (name == ribbon::kGetVisible) return connect_.Ribbon_GetVisible(control);
+    if (name == ribbon::kGetEnabled) return connect_.Ribbon_GetEnabled(control);
+    if (name == ribbon::kGetItemCount) return connect_.Ribbon_GetItemCount(control);
+    if (name == ribbon::kGetItemLabel) {
+      return connect_.Ribbon_GetItemLabel(control, call.index.value_or(0));
+    }
+    if (name == ribbon::kGetSelectedItemIndex) return connect_.Ribbon_GetSelectedItemIndex(control);
+    if (name == ribbon::kGetImage) {
+      const auto image = connect_.Ribbon_GetImage(control);
+      if (!image) return {};
+      const auto pixels = ShownFacePixels(image->picture, &image->mask);
+      if (!pixels) return {};
+      return *pixels;
+    }
+    if (name == ribbon::kOnAction) {
+      connect_.Ribbon_OnAction(control);
+    } else if (name == ribbon::kOnChoose && call.chosen) {
+      connect_.Ribbon_OnChoose(control, call.chosen->first, call.chosen->second);
+    }
+    return {};
   }
 
  private:

@@ -481,12 +481,30 @@ class ExplorerPort final : public outlook::IExplorer, Port {
   std::int32_t Left() override {
     return Call([&] { return M()->Left(id_); });
   }
+  outlook::WindowIdentity Identity() override { return static_cast<outlook::WindowIdentity>(id_); }
   Subscription SubscribeClose(std::function<void()> handler) override {
     return Subscribe(id_, EventKind::kClose, "Close of the explorer",
                      [handler](EventArgs&) { handler(); });
   }
   Subscription SubscribeSelectionChange(std::function<void()> handler) override {
     return Subscribe(id_, EventKind::kSelectionChange, "SelectionChange of the explorer",
+                     [handler](EventArgs&) { handler(); });
+  }
+  std::shared_ptr<outlook::IItem> ActiveInlineResponse() override {
+    return Call([&]() -> std::shared_ptr<outlook::IItem> {
+      const Id reply = M()->InlineResponseOf(id_);
+      if (reply == 0) return nullptr;
+      return std::make_shared<ItemPort>(face_, reply);
+    });
+  }
+  Subscription SubscribeInlineResponse(InlineResponseHandler handler) override {
+    const Face face = face_;
+    return Subscribe(
+        id_, EventKind::kInlineResponse, "InlineResponse of the explorer",
+        [face, handler](EventArgs& args) { handler(std::make_shared<ItemPort>(face, args.item)); });
+  }
+  Subscription SubscribeInlineResponseClose(std::function<void()> handler) override {
+    return Subscribe(id_, EventKind::kInlineResponseClose, "InlineResponseClose of the explorer",
                      [handler](EventArgs&) { handler(); });
   }
 
@@ -514,6 +532,7 @@ class InspectorPort final : public outlook::IInspector, Port {
   std::int32_t Left() override {
     return Call([&] { return M()->Left(id_); });
   }
+  outlook::WindowIdentity Identity() override { return static_cast<outlook::WindowIdentity>(id_); }
   Subscription SubscribeClose(std::function<void()> handler) override {
     return SubscribePlain(EventKind::kClose, "Close", std::move(handler));
   }

@@ -101,9 +101,18 @@ SessionRunner::SessionRunner(std::shared_ptr<Model> model, SessionHost host,
     : model_(std::move(model)),
       host_(std::move(host)),
       sessionFile_(std::move(sessionFile)),
-      out_(out) {}
+      out_(out),
+      ribbon_(*model_, out) {}
 
-SessionRunner::~SessionRunner() = default;
+SessionRunner::~SessionRunner() {
+  ribbon_.Connected(nullptr);
+}
+
+void SessionRunner::HoldAddIn(std::unique_ptr<AddIn> addIn) {
+  ribbon_.Connected(nullptr);
+  addIn_ = std::move(addIn);
+  if (addIn_) ribbon_.Connected(addIn_->Ribbon());
+}
 
 int SessionRunner::Run(std::istream& session, std::ostream& err) {
   return Run(
@@ -137,6 +146,8 @@ void SessionRunner::Continue() {
     }
     const int number = static_cast<int>(++lineNumber_);
     try {
+      // What the add-in invalidated, Office asks again before the user sees it.
+      if (started_ && !quit_) ribbon_.Refresh();
       const std::vector<std::string> words = SplitSessionLine(*line);
       if (!words.empty()) Perform(words);
       ReportHandlerFailures(number);
@@ -151,7 +162,7 @@ void SessionRunner::Continue() {
   if (done_ && started_ && !quit_) {
     // Outlook's final release of an add-in it did not shut down, here in whichever loop pumps
     // now, as quit's: when that is a recording's capture loop, only the release ends it.
-    addIn_.reset();
+    HoldAddIn(nullptr);
     ReportHeld();
   }
 }
@@ -230,10 +241,14 @@ const std::map<std::string, SessionRunner::Action>& SessionRunner::Actions() {
           r.host_.after(static_cast<std::uint32_t>(Number(w[1], r.usage_)), [&r] { r.Continue(); });
         }}},
       {"send",
-       {"send [cancelled]", 1, 2, true,
+       {"send [cancelled] | send inline", 1, 2, true,
         [](SessionRunner& r, const Words& w) {
-          Require(w.size() == 1 || w[1] == "cancelled", r.usage_);
-          r.model_->Send(w.size() == 2);
+          Require(w.size() == 1 || w[1] == "cancelled" || w[1] == "inline", r.usage_);
+          if (w.size() == 2 && w[1] == "inline") {
+            r.model_->SendInline();
+          } else {
+            r.model_->Send(w.size() == 2);
+          }
         }}},
       {"setting", {"setting NAME [TEXT]", 2, 3, false, &SessionRunner::Setting}},
       {"unset", {"unset NAME", 2, 2, false, &SessionRunner::Unset}},
@@ -241,6 +256,9 @@ const std::map<std::string, SessionRunner::Action>& SessionRunner::Actions() {
        {"shutdown-notification on|off", 2, 2, false, &SessionRunner::ShutdownNotification}},
       {"dialog", {"dialog [tick|clear|ok|close|escape]", 1, 2, true, &SessionRunner::Dialog}},
       {"close", {"close [explorer]", 1, 2, true, &SessionRunner::Close}},
+      {"ribbon",
+       {"ribbon click ID | ribbon choose ID N", 3, 4, true, &SessionRunner::RibbonAction}},
+      {"reply", {"reply inline ID", 3, 3, true, &SessionRunner::Reply}},
       {"detach",
        {"detach ID N", 3, 3, true,
         [](SessionRunner& r, const Words& w) {
@@ -340,18 +358,21 @@ void SessionRunner::CallAddIn(const char* what, const std::function<void(AddIn&)
   } catch (const std::exception& error) {
     out_ << "the add-in's " << what << " failed: " << error.what() << '\n';
     // Outlook unloads an add-in whose connection fails.
-    if (std::string(what) == "OnConnection") addIn_.reset();
+    if (std::string(what) == "OnConnection") HoldAddIn(nullptr);
   }
 }
 
 void SessionRunner::Start(const Words& words) {
   Require(words.size() == 1 || words[1] == "no-explorer", usage_);
   model_->OnLastWindowClosed([this] { Shutdown(); });
+  model_->OnInspectorShown([this](Id inspector) { ribbon_.Shown(inspector); });
   model_->Start(words.size() == 1);
   started_ = true;
-  addIn_ = host_.loadAddIn();
+  HoldAddIn(host_.loadAddIn());
   CallAddIn("OnConnection", [](AddIn& addIn) { addIn.OnConnection(); });
   CallAddIn("OnStartupComplete", [](AddIn& addIn) { addIn.OnStartupComplete(); });
+  // Outlook 2010 and later ask for the explorer's Ribbon at start-up.
+  if (const auto explorer = model_->ActiveExplorer()) ribbon_.Shown(*explorer);
   model_->ShowFirstSelection();
 }
 
@@ -362,6 +383,21 @@ void SessionRunner::Close(const Words& words) {
   } else {
     model_->CloseActive();
   }
+}
+
+void SessionRunner::RibbonAction(const Words& words) {
+  if (words[1] == "click" && words.size() == 3) {
+    ribbon_.Click(words[2]);
+  } else if (words[1] == "choose" && words.size() == 4) {
+    ribbon_.Choose(words[2], Number(words[3], usage_));
+  } else {
+    Require(false, usage_);
+  }
+}
+
+void SessionRunner::Reply(const Words& words) {
+  Require(words[1] == "inline", usage_);
+  model_->ReplyInline(words[2]);
 }
 
 void SessionRunner::Quit(const Words&) {
@@ -386,13 +422,14 @@ void SessionRunner::Shutdown() {
   if (!notified) {
     out_ << "fast shutdown\n";
     ReportHeld();
+    ribbon_.Connected(nullptr);
     if (host_.processEnds) host_.processEnds(std::move(addIn_));
     done_ = true;
     return;
   }
   CallAddIn("OnBeginShutdown", [](AddIn& addIn) { addIn.OnBeginShutdown(); });
   CallAddIn("OnDisconnection", [](AddIn& addIn) { addIn.OnDisconnection(); });
-  addIn_.reset();
+  HoldAddIn(nullptr);
   ReportHeld();
 }
 

@@ -12,6 +12,7 @@
 
 #include "platform/registry.h"
 #include "sim/outlook/model.h"
+#include "sim/outlook/ribbon_host.h"
 
 // Plays a session file (one user action a line) against the simulated Outlook with an add-in
 // loaded the way Outlook loads it. The file format is documented in the README.
@@ -30,6 +31,8 @@ class AddIn {
   // Its entry asks Outlook 2010 and later to tell it of the shutdown
   // (RequireShutdownNotification = 1).
   virtual bool RequiresShutdownNotification() = 0;
+  // Its side of the Ribbon; null when it offers none (no IRibbonExtensibility).
+  virtual RibbonAddIn* Ribbon() = 0;
 };
 
 // The add-in's entry for Outlook, under HKEY_CURRENT_USER.
@@ -123,6 +126,10 @@ class SessionRunner {
   void Dialog(const Words& words);
   void ShutdownNotification(const Words& words);
   void Close(const Words& words);
+  void RibbonAction(const Words& words);
+  void Reply(const Words& words);
+  // Every change of the add-in the runner holds goes through here: the Ribbon follows it.
+  void HoldAddIn(std::unique_ptr<AddIn> addIn);
   void Quit(const Words& words);
   // Outlook's last window has gone: it disconnects the add-in as its version does.
   void Shutdown();
@@ -136,6 +143,7 @@ class SessionRunner {
   std::filesystem::path sessionFile_;
   std::ostream& out_;
   std::unique_ptr<AddIn> addIn_;
+  RibbonHost ribbon_;
   platform::IRegistry* settings_ = nullptr;
   IOptionsDialog* dialog_ = nullptr;
   bool started_ = false;

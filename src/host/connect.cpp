@@ -13,6 +13,7 @@
 #include "mailwindow/mail_window.h"
 #include "mailwindow/required.h"
 #include "platform/platform.h"
+#include "ribbon/custom_ui_xml.h"
 
 namespace voxtrel {
 namespace {
@@ -78,7 +79,8 @@ void Connect::AddinInstance_OnConnection(std::shared_ptr<outlook::IApplication> 
                                        platform::Current().system.WindowsVersion())));
     const std::string version = oApp->Version();
     TraceWrite("Using Outlook: " + version);
-    releaseAtLastWindow = MajorVersion(version) < 12;
+    outlookVersion = MajorVersion(version);
+    releaseAtLastWindow = outlookVersion < 12;
     SubscribeExplorer(oApp->ActiveExplorer());
     SubscribeInspectors(oApp->Inspectors());
     TraceWrite("Connect: Opened No Problem!");
@@ -122,6 +124,7 @@ void Connect::AddinInstance_Terminate() {
 void Connect::ReleaseAll() noexcept {
   iMailWindow.reset();
   iMailView.reset();
+  ribbonUis.clear();
   // Windows whose audio object still holds them would outlive the connection.
   MailWindow::EndAll();
   oApp.reset();
@@ -130,13 +133,20 @@ void Connect::ReleaseAll() noexcept {
   SubscribeExplorer(nullptr);
 }
 
-std::shared_ptr<MailWindow> Connect::NewMailWindow() {
-  return std::make_shared<MailWindow>(++mailWindowsMade);
+std::shared_ptr<MailWindow> Connect::NewMailWindow(bool onRibbon) {
+  auto window = std::make_shared<MailWindow>(++mailWindowsMade);
+  if (onRibbon) {
+    window->UseRibbon(std::make_shared<ribbon::RibbonWindow>(
+        [this](const std::string& id) { InvalidateRibbonControl(id); }));
+  }
+  return window;
 }
 
 void Connect::SubscribeExplorer(std::shared_ptr<outlook::IExplorer> explorer) {
   OLExplorerClose.reset();
   OLExplorerSelectionChange.reset();
+  OLExplorerInlineResponse.reset();
+  OLExplorerInlineResponseClose.reset();
   OLExplorer.reset();
   if (!explorer) return;
   try {
@@ -145,9 +155,22 @@ void Connect::SubscribeExplorer(std::shared_ptr<outlook::IExplorer> explorer) {
     }));
     OLExplorerSelectionChange =
         Required(explorer->SubscribeSelectionChange([this] { OLExplorer_SelectionChange(); }));
+    if (ribbon::ServesInlineResponses(outlookVersion)) {
+      OLExplorerInlineResponse = Required(
+          explorer->SubscribeInlineResponse([this](const std::shared_ptr<outlook::IItem>& Item) {
+            HandleEvent("Connect.OLExplorer_InlineResponse ERROR: ",
+                        [&] { OLExplorer_InlineResponse(Item); });
+          }));
+      OLExplorerInlineResponseClose = Required(explorer->SubscribeInlineResponseClose([this] {
+        HandleEvent("Connect.OLExplorer_InlineResponseClose ERROR: ",
+                    [this] { OLExplorer_InlineResponseClose(); });
+      }));
+    }
   } catch (...) {
     OLExplorerClose.reset();
     OLExplorerSelectionChange.reset();
+    OLExplorerInlineResponse.reset();
+    OLExplorerInlineResponseClose.reset();
     throw;
   }
   OLExplorer = std::move(explorer);
@@ -169,12 +192,21 @@ void Connect::TrackInspector(std::shared_ptr<outlook::IInspector> inspector) {
   auto close = Required(Required(inspector).SubscribeClose([this, key] {
     HandleEvent("Connect.OLInspector_Close ERROR: ", [this, key] { OpenInspector_Close(key); });
   }));
-  openInspectors.push_back({key, std::move(inspector), std::move(close)});
+  openInspectors.push_back({key, std::move(inspector), std::move(close), nullptr});
 }
 
 void Connect::OpenInspector_Close(std::uint64_t inspector) {
-  std::erase_if(openInspectors,
-                [inspector](const OpenInspector& open) { return open.key == inspector; });
+  // Out of the list first: the window's object may end here.
+  std::vector<OpenInspector> closed;
+  for (auto open = openInspectors.begin(); open != openInspectors.end();) {
+    if (open->key == inspector) {
+      closed.push_back(std::move(*open));
+      open = openInspectors.erase(open);
+    } else {
+      ++open;
+    }
+  }
+  closed.clear();
   ReleaseIfLastWindowClosed();
 }
 
@@ -201,7 +233,7 @@ void Connect::OLExplorer_Close() {
 void Connect::OLExplorer_SelectionChange() {
   HandleEvent("Connect.OLExplorer_SelectionChange ERROR: ", [&] {
     try {
-      if (!iMailView) iMailView = NewMailWindow();
+      if (!iMailView) iMailView = NewMailWindow(ribbon::ServesExplorer(outlookVersion));
       // The explorer's own object hears the same event, before or after this one.
       iMailView->mvarExplorer_SelectionChange();
       if (auto mail = SelectedMailItem(Required(OLExplorer))) iMailView->oMail(std::move(mail));
@@ -225,9 +257,12 @@ void Connect::OLInspectors_NewInspector(const std::shared_ptr<outlook::IInspecto
       if (releaseAtLastWindow && !OLExplorer && openInspectors.empty()) ReleaseAll();
       throw;
     }
-    // The previous inspector's object ends before the new one exists.
+    const bool onRibbon = ribbon::ServesInspectors(outlookVersion);
+    // The previous inspector's object ends before the new one exists; where the Ribbon serves
+    // inspectors, every open one keeps its own.
     iMailWindow.reset();
-    iMailWindow = NewMailWindow();
+    iMailWindow = NewMailWindow(onRibbon);
+    if (onRibbon) openInspectors.back().window = iMailWindow;
     const auto item = Inspector->CurrentItem();
     if (Required(item).IsMailItem()) iMailWindow->oMail(item->AsMailItem());
     iMailWindow->oInspector(Inspector);

@@ -2,10 +2,14 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
+#include <string>
 #include <vector>
 
 #include "outlook/object_model.h"
+#include "outlook/ribbon.h"
 #include "outlook/subscription.h"
+#include "ribbon/ribbon_window.h"
 
 namespace voxtrel {
 
@@ -34,6 +38,21 @@ class Connect {
   void AddinInstance_OnBeginShutdown();  // does nothing
   void AddinInstance_OnAddInsUpdate();   // does nothing
 
+  // The Ribbon (Outlook 2007 on): every window's group is served by that window's mail window
+  // object. Nothing a callback does fails back to Office: a failure is traced.
+  std::string Ribbon_GetCustomUI(const std::string& RibbonID);
+  void Ribbon_OnLoad(std::shared_ptr<outlook::IRibbonUI> ribbon);
+  std::string Ribbon_GetLabel(const outlook::RibbonControl& control);
+  std::optional<ribbon::Image> Ribbon_GetImage(const outlook::RibbonControl& control);
+  bool Ribbon_GetVisible(const outlook::RibbonControl& control);
+  bool Ribbon_GetEnabled(const outlook::RibbonControl& control);
+  void Ribbon_OnAction(const outlook::RibbonControl& control);
+  std::int32_t Ribbon_GetItemCount(const outlook::RibbonControl& control);
+  std::string Ribbon_GetItemLabel(const outlook::RibbonControl& control, std::int32_t index);
+  std::int32_t Ribbon_GetSelectedItemIndex(const outlook::RibbonControl& control);
+  void Ribbon_OnChoose(const outlook::RibbonControl& control, const std::string& selectedId,
+                       std::int32_t selectedIndex);
+
  private:
   void AddinInstance_Terminate();
   void OLExplorer_Close();
@@ -45,7 +64,14 @@ class Connect {
   void SubscribeExplorer(std::shared_ptr<outlook::IExplorer> explorer);
   void SubscribeInspectors(std::shared_ptr<outlook::IInspectors> inspectors);
   void TrackInspector(std::shared_ptr<outlook::IInspector> inspector);
-  std::shared_ptr<MailWindow> NewMailWindow();
+  // A mail window object for an inspector or the explorer, given the window's Ribbon group
+  // where the Ribbon serves it.
+  std::shared_ptr<MailWindow> NewMailWindow(bool onRibbon);
+  void OLExplorer_InlineResponse(const std::shared_ptr<outlook::IItem>& Item);
+  void OLExplorer_InlineResponseClose();
+  // The group the Ribbon shows in that window; null for none.
+  ribbon::RibbonWindow* RibbonOf(outlook::WindowIdentity window);
+  void InvalidateRibbonControl(const std::string& id);
   // Once Outlook 2000 to 2003 have no window left: lets go of all of Outlook's objects.
   void ReleaseIfLastWindowClosed();
   // Without trace lines: what the final release must end even when the log cannot be written.
@@ -57,6 +83,8 @@ class Connect {
     std::uint64_t key;
     std::shared_ptr<outlook::IInspector> inspector;
     outlook::Subscription close;
+    // Where the Ribbon serves inspectors, every open one keeps its mail window object.
+    std::shared_ptr<MailWindow> window;
   };
 
   std::shared_ptr<outlook::IApplication> oApp;
@@ -65,11 +93,15 @@ class Connect {
   std::shared_ptr<outlook::IExplorer> OLExplorer;
   outlook::Subscription OLExplorerClose;
   outlook::Subscription OLExplorerSelectionChange;
+  outlook::Subscription OLExplorerInlineResponse;
+  outlook::Subscription OLExplorerInlineResponseClose;
   std::shared_ptr<outlook::IInspectors> OLInspectors;
   outlook::Subscription OLInspectorsNewInspector;
   std::vector<OpenInspector> openInspectors;
-  bool releaseAtLastWindow = false;  // Outlook 2000 to 2003
-  int mailWindowsMade = 0;           // numbers each window's controls apart
+  bool releaseAtLastWindow = false;                            // Outlook 2000 to 2003
+  int outlookVersion = 0;                                      // its major number
+  std::vector<std::shared_ptr<outlook::IRibbonUI>> ribbonUis;  // one per customUI Office loaded
+  int mailWindowsMade = 0;  // numbers each window's controls apart
   std::uint64_t inspectorsTracked = 0;
 };
 

@@ -102,6 +102,7 @@ void MailWindow::SetInspector(std::shared_ptr<outlook::IInspector> vData) {
   mvarInspectorDeactivate.reset();
   mvarInspector.reset();
   if (!vData) return;
+  windowIdentity = vData->Identity();
   mvarInspectorClose = Required(vData->SubscribeClose([this] {
     HandleEvent("MailWindow.mvarInspector_Close ERROR: ", [this] { mvarInspector_Close(); });
   }));
@@ -120,6 +121,7 @@ void MailWindow::SetExplorer(std::shared_ptr<outlook::IExplorer> vData) {
   mvarExplorer.reset();
   if (!vData) return;
   // A playback makes the audio object hold this object; only the window's end lets it go.
+  windowIdentity = vData->Identity();
   mvarExplorerClose = Required(vData->SubscribeClose([this] {
     HandleEvent("MailWindow.mvarExplorer_Close ERROR: ", [this] { mvarExplorer_Close(); });
   }));
@@ -152,8 +154,10 @@ void MailWindow::oInspector(std::shared_ptr<outlook::IInspector> vData) {
       oMail(item->AsMailItem());
     }
     if (!Required(inspector.CurrentItem()).IsMailItem()) return;
-    bWordMail = inspector.IsWordMail();
-    const auto bars = inspector.CommandBars();
+    // The Ribbon's group is the window's own; Word's bars are every Word window's.
+    bWordMail = !ribbonGroup && inspector.IsWordMail();
+    const std::shared_ptr<outlook::ICommandBars> bars =
+        ribbonGroup ? ribbonGroup : inspector.CommandBars();
     outlook::ICommandBars& windowBars = Required(bars);
     // A bar among Word's belongs to another window of Word's, or to none.
     oBar = bWordMail ? nullptr : FindBar(windowBars);
@@ -169,7 +173,8 @@ void MailWindow::oExplorer(std::shared_ptr<outlook::IExplorer> vData) {
   if (oMail_ && Required(oMail_->Attachments()).Count() > 0) bHasAttachments = true;
   if (!mvarExplorer || !oMail_) return;
   const bool showBar = !ShowsNoMail(mvarExplorer->Caption());
-  auto bars = mvarExplorer->CommandBars();
+  const std::shared_ptr<outlook::ICommandBars> bars =
+      ribbonGroup ? ribbonGroup : mvarExplorer->CommandBars();
   oBar = FindBar(Required(bars));
   if (oBar) {
     oBar->Visible(showBar);
@@ -185,6 +190,20 @@ void MailWindow::oExplorer(std::shared_ptr<outlook::IExplorer> vData) {
     Required(btnPlay).Visible(false);
     Required(btnDelete).Visible(false);
   }
+}
+
+bool MailWindow::Shows(outlook::WindowIdentity window) const {
+  return (mvarInspector || mvarExplorer) && windowIdentity == window;
+}
+
+void MailWindow::oInlineResponse(std::shared_ptr<outlook::IMailItem> reply) {
+  oMail(std::move(reply));
+  bComposing = oMail_ && !oMail_->Sent();
+  bHasAttachments = oMail_ && Required(oMail_->Attachments()).Count() > 0;
+  cmbFiles = RefreshComboList(cmbFiles);
+  Required(btnRecord).Visible(bComposing);
+  Required(btnPlay).Visible(bHasAttachments && Required(cmbFiles).ListCount() >= 1);
+  Required(btnDelete).Visible(bComposing && btnPlay->Visible());
 }
 
 void MailWindow::mvarExplorer_SelectionChange() {

@@ -11,6 +11,7 @@
 #include "outlook/command_bars.h"
 #include "outlook/object_model.h"
 #include "outlook/subscription.h"
+#include "ribbon/ribbon_window.h"
 
 namespace voxtrel {
 
@@ -50,6 +51,16 @@ class MailWindow final : public std::enable_shared_from_this<MailWindow> {
   // hides. The connection object calls it around its rebinding too, so that the result does not
   // depend on which of the two hears the event first.
   void mvarExplorer_SelectionChange();
+
+  // Where Office shows the Ribbon, the window's group stands in for its command bars. Set
+  // before oInspector or oExplorer.
+  void UseRibbon(std::shared_ptr<ribbon::RibbonWindow> group) { ribbonGroup = std::move(group); }
+  ribbon::RibbonWindow* Ribbon() const { return ribbonGroup.get(); }
+  // Bound to that inspector or explorer.
+  bool Shows(outlook::WindowIdentity window) const;
+  // The explorer's reading pane composes a reply (Outlook 2013 on): the bar serves it as a
+  // compose window's serves its message, until it closes.
+  void oInlineResponse(std::shared_ptr<outlook::IMailItem> reply);
 
  private:
   void Class_Terminate();
@@ -117,6 +128,8 @@ class MailWindow final : public std::enable_shared_from_this<MailWindow> {
   friend class ChangePictureTest;  // the face setter's tests call it directly
 
   int windowNumber;
+  std::shared_ptr<ribbon::RibbonWindow> ribbonGroup;
+  outlook::WindowIdentity windowIdentity = 0;
   bool bComposing = false;
   bool bHasAttachments = false;
   // Word edits the window: its bar is one of Word's, which every Word-edited window shows.

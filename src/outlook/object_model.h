@@ -6,6 +6,7 @@
 #include <string>
 
 #include "outlook/command_bars.h"
+#include "outlook/ribbon.h"
 #include "outlook/subscription.h"
 
 // The members of Outlook's object model that the add-in uses. Calls that the host refuses throw
@@ -98,9 +99,15 @@ class IExplorer {
   virtual std::shared_ptr<ISelection> Selection() = 0;
   virtual std::shared_ptr<ICommandBars> CommandBars() = 0;
   virtual std::int32_t Left() = 0;
+  virtual WindowIdentity Identity() = 0;
   virtual Subscription SubscribeClose(std::function<void()> handler) = 0;
   // Delivered to every subscriber.
   virtual Subscription SubscribeSelectionChange(std::function<void()> handler) = 0;
+  // A reply composed in the reading pane (Outlook 2013 on): the item, or Nothing.
+  virtual std::shared_ptr<IItem> ActiveInlineResponse() = 0;
+  using InlineResponseHandler = std::function<void(const std::shared_ptr<IItem>& Item)>;
+  virtual Subscription SubscribeInlineResponse(InlineResponseHandler handler) = 0;
+  virtual Subscription SubscribeInlineResponseClose(std::function<void()> handler) = 0;
 };
 
 class IInspector {
@@ -111,6 +118,7 @@ class IInspector {
   virtual bool IsWordMail() = 0;
   virtual std::shared_ptr<ICommandBars> CommandBars() = 0;
   virtual std::int32_t Left() = 0;
+  virtual WindowIdentity Identity() = 0;
   virtual Subscription SubscribeClose(std::function<void()> handler) = 0;
   virtual Subscription SubscribeActivate(std::function<void()> handler) = 0;
   virtual Subscription SubscribeDeactivate(std::function<void()> handler) = 0;

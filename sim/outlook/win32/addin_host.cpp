@@ -11,6 +11,7 @@
 #include "common/error.h"
 #include "sim/outlook/win32/addin_error.h"
 #include "sim/outlook/win32/idt_extensibility2.h"
+#include "sim/outlook/win32/ribbon_client.h"
 #include "sim/outlook/win32/timings.h"
 #include "win32/base/text.h"
 #include "win32/base/unique_handle.h"
@@ -102,6 +103,8 @@ class LoadedAddIn {
     }
   }
   bool usable() const { return throughInvoke_ ? bool(dispatch_) : bool(vtable_); }
+  IUnknown& object() const { return *object_.get(); }
+  bool throughInvoke() const { return throughInvoke_; }
   const std::wstring& progId() const { return progId_; }
 
   void OnConnection(IDispatch* application) {
@@ -162,10 +165,15 @@ class LoadedAddIn {
 class AddIns final : public AddIn {
  public:
   AddIns(const Face& face, std::vector<std::unique_ptr<LoadedAddIn>> addIns)
-      : face_(face), addIns_(std::move(addIns)) {}
+      : face_(face),
+        addIns_(std::move(addIns)),
+        // The Ribbon of the first add-in that offers one.
+        ribbon_(FirstRibbon(face, addIns_)) {}
   ~AddIns() override {
+    ribbon_.reset();
     face_.timings->Time("final release", [&] { addIns_.clear(); });
   }
+  RibbonAddIn* Ribbon() override { return ribbon_.get(); }
 
   void OnConnection() override {
     const std::shared_ptr<Model> model = face_.model.lock();
@@ -190,8 +198,19 @@ class AddIns final : public AddIn {
     for (auto& addIn : addIns_) face_.timings->Time(what, [&] { ((*addIn).*call)(); });
   }
 
+  static std::unique_ptr<RibbonAddIn> FirstRibbon(
+      const Face& face, const std::vector<std::unique_ptr<LoadedAddIn>>& addIns) {
+    for (const auto& addIn : addIns) {
+      if (auto ribbon = MakeRibbonClient(face, addIn->object(), addIn->throughInvoke())) {
+        return ribbon;
+      }
+    }
+    return nullptr;
+  }
+
   Face face_;
   std::vector<std::unique_ptr<LoadedAddIn>> addIns_;
+  std::unique_ptr<RibbonAddIn> ribbon_;
 };
 
 }  // namespace

@@ -224,7 +224,8 @@ int Main(int argc, char** argv) {
   auto model = std::make_shared<Model>(files, clipboard);
   model->SetReverseEvents(options.reverse);
   SimWindows windows(model);
-  Face face{model, &census, nullptr, &timings};
+  std::map<Id, Object*> windowObjects;
+  Face face{model, &census, nullptr, &timings, &windowObjects};
   Connections connections(face);
   face.connections = &connections;
   std::vector<std::string> folders;

@@ -181,42 +181,37 @@ Member ItemText(const wchar_t* name, std::string Item::*field) {
 const ClassDef kOtherItem{
     {ItemClass(), ItemText(L"Subject", &Item::subject), ItemText(L"Body", &Item::body)}};
 
-const ClassDef kMailItem{{
-                             ItemClass(),
-                             ItemText(L"Subject", &Item::subject),
-                             Property(
-                                 L"Body",
-                                 [](Object& self, Model& m, const Args&) -> Value {
-                                   return m.ItemById(self.id()).body;
-                                 },
-                                 [](Object& self, Model& m, const Args& args) {
-                                   m.SetBody(self.id(), args.TextValue());
-                                 }),
-                             Get(L"BodyFormat",
-                                 [](Object& self, Model& m, const Args&) -> Value {
-                                   return m.BodyFormatOf(self.id());
-                                 }),
-                             Property(
-                                 L"HTMLBody",
-                                 [](Object& self, Model& m, const Args&) -> Value {
-                                   return m.HtmlBodyOf(self.id());
-                                 },
-                                 [](Object& self, Model& m, const Args& args) {
-                                   m.SetHtmlBody(self.id(), args.TextValue());
-                                 }),
-                             ItemText(L"BillingInformation", &Item::billing),
-                             Get(L"Sent",
-                                 [](Object& self, Model& m, const Args&) -> Value {
-                                   return m.ItemById(self.id()).sent;
-                                 }),
-                             Get(L"Attachments",
-                                 [](Object& self, Model& m, const Args&) -> Value {
-                                   m.ItemById(self.id());
-                                   return Make(self, Kind::kAttachments, self.id());
-                                 }),
-                         },
-                         {&kItemEvents},
-                         true};
+const ClassDef kMailItem{
+    {
+        ItemClass(),
+        ItemText(L"Subject", &Item::subject),
+        Property(
+            L"Body",
+            [](Object& self, Model& m, const Args&) -> Value { return m.ItemById(self.id()).body; },
+            [](Object& self, Model& m, const Args& args) {
+              m.SetBody(self.id(), args.TextValue());
+            }),
+        Get(L"BodyFormat",
+            [](Object& self, Model& m, const Args&) -> Value { return m.BodyFormatOf(self.id()); }),
+        Property(
+            L"HTMLBody",
+            [](Object& self, Model& m, const Args&) -> Value { return m.HtmlBodyOf(self.id()); },
+            [](Object& self, Model& m, const Args& args) {
+              m.SetHtmlBody(self.id(), args.TextValue());
+            }),
+        ItemText(L"BillingInformation", &Item::billing),
+        Get(L"Sent",
+            [](Object& self, Model& m, const Args&) -> Value {
+              return m.ItemById(self.id()).sent;
+            }),
+        Get(L"Attachments",
+            [](Object& self, Model& m, const Args&) -> Value {
+              m.ItemById(self.id());
+              return Make(self, Kind::kAttachments, self.id());
+            }),
+    },
+    {&kItemEvents},
+    true};
 
 const ClassDef kAttachments{{
     Get(L"Count",
@@ -505,10 +500,16 @@ ComPtr<IDispatch> MakeObject(const Face& face, Kind kind, Id id, std::vector<Id>
   if (!model) {
     throw Disconnected();
   }
+  const bool window = kind == Kind::kInspector || kind == Kind::kExplorer;
+  if (window && face.windows != nullptr) {
+    const auto live = face.windows->find(id);
+    if (live != face.windows->end()) return ComPtr<IDispatch>(live->second);
+  }
   Described described = Describe(*model, kind, id);
   const ComPtr<Object> object =
       Object::Make(face, described.def, id, std::move(items), std::move(described.name),
                    std::move(described.eventSource));
+  if (window) object->ShareAsWindow();
   return ComPtr<IDispatch>(object.get());
 }
 

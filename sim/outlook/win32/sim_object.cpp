@@ -62,7 +62,15 @@ Object::Object(const Face& face, const ClassDef& def, Id id, std::vector<Id> ite
   }
 }
 
-Object::~Object() = default;
+Object::~Object() {
+  if (sharedAsWindow_ && face_.windows != nullptr) face_.windows->erase(id_);
+}
+
+void Object::ShareAsWindow() {
+  if (face_.windows == nullptr) return;
+  (*face_.windows)[id_] = this;
+  sharedAsWindow_ = true;
+}
 
 HRESULT Object::QueryInterface(REFIID iid, void** out) {
   if (def_.mailItem && out != nullptr && IsEqualIID(iid, kIidMailItem)) {

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -28,6 +29,7 @@ using voxtrel::win32::com::ComPtr;
 
 class Connections;
 class Timings;
+class Object;
 
 // What every object of one run shares.
 struct Face {
@@ -35,6 +37,9 @@ struct Face {
   Census* census = nullptr;
   Connections* connections = nullptr;
   Timings* timings = nullptr;
+  // The live object of each window: Outlook hands out the same Inspector or Explorer for the
+  // same window, so that COM's identity tells windows apart.
+  std::map<Id, Object*>* windows = nullptr;
 };
 
 enum class Kind {
@@ -103,6 +108,8 @@ class Object final : public voxtrel::win32::com::ComObject<Object, IDispatch, IS
 
   const Face& face() const { return face_; }
   Id id() const { return id_; }
+  // This object stands for its window until it goes.
+  void ShareAsWindow();
   const std::vector<Id>& items() const { return items_; }
   const std::string& eventSource() const { return eventSource_; }
 
@@ -128,6 +135,7 @@ class Object final : public voxtrel::win32::com::ComObject<Object, IDispatch, IS
   std::string eventSource_;
   Census::Entry entry_;
   std::vector<std::unique_ptr<EventPoint>> points_;
+  bool sharedAsWindow_ = false;
 };
 
 }  // namespace voxtrel::olsim::win32

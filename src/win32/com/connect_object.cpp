@@ -1,31 +1,69 @@
 #include "win32/com/connect_object.h"
 
 #include <array>
+#include <cstdint>
+#include <string>
 #include <utility>
 
+#include "common/error.h"
+#include "ribbon/custom_ui_xml.h"
+#include "win32/base/text.h"
 #include "win32/com/thread_platform.h"
+#include "win32/com/unique_bstr.h"
 #include "win32/com/unique_variant.h"
 #include "win32/outlook/adapters.h"
+#include "win32/outlook/event_sink.h"
+#include "win32/outlook/ribbon_adapters.h"
 
 namespace voxtrel::win32::com {
 namespace {
 
 struct Member {
-  const wchar_t* name;
+  const char* name;
   UINT maxArguments;
 };
 
-// By dispatch id from 1, as the interface declares them.
-constexpr std::array<Member, 5> kMembers = {{{L"OnConnection", 4},
-                                             {L"OnDisconnection", 2},
-                                             {L"OnAddInsUpdate", 1},
-                                             {L"OnStartupComplete", 1},
-                                             {L"OnBeginShutdown", 1}}};
+// By dispatch id from 1: IDTExtensibility2's as the interface declares them, then
+// IRibbonExtensibility's, then the Ribbon's callbacks.
+constexpr std::array<Member, 16> kMembers = {{{"OnConnection", 4},
+                                              {"OnDisconnection", 2},
+                                              {"OnAddInsUpdate", 1},
+                                              {"OnStartupComplete", 1},
+                                              {"OnBeginShutdown", 1},
+                                              {"GetCustomUI", 1},
+                                              {ribbon::kOnLoad, 1},
+                                              {ribbon::kGetLabel, 1},
+                                              {ribbon::kGetImage, 1},
+                                              {ribbon::kGetVisible, 1},
+                                              {ribbon::kGetEnabled, 1},
+                                              {ribbon::kOnAction, 1},
+                                              {ribbon::kGetItemCount, 1},
+                                              {ribbon::kGetItemLabel, 2},
+                                              {ribbon::kGetSelectedItemIndex, 1},
+                                              {ribbon::kOnChoose, 3}}};
 constexpr DISPID kOnConnection = 1;
 constexpr DISPID kOnDisconnection = 2;
 constexpr DISPID kOnAddInsUpdate = 3;
 constexpr DISPID kOnStartupComplete = 4;
 constexpr DISPID kOnBeginShutdown = 5;
+constexpr DISPID kGetCustomUI = 6;
+constexpr DISPID kFirstCallback = 7;
+
+bool SameName(const std::string& a, const char* b) {
+  return CompareStringOrdinal(Utf8ToWide(a).c_str(), -1, Utf8ToWide(b).c_str(), -1, TRUE) ==
+         CSTR_EQUAL;
+}
+
+// An argument in declaration order, converted; throws a type mismatch.
+UniqueVariant Argument(const DISPPARAMS& parameters, UINT position, VARTYPE type) {
+  if (position >= parameters.cArgs) throw voxtrel::Error(errnum::kTypeMismatch);
+  UniqueVariant value;
+  if (FAILED(VariantChangeType(value.get(), &parameters.rgvarg[parameters.cArgs - 1 - position], 0,
+                               type))) {
+    throw voxtrel::Error(errnum::kTypeMismatch);
+  }
+  return value;
+}
 
 // OnConnection's first argument, however a host wraps it; Nothing is left to the core.
 HRESULT ApplicationArgument(const DISPPARAMS& parameters, ComPtr<IDispatch>& application) {
@@ -94,6 +132,54 @@ HRESULT ConnectObject::OnBeginShutdown(SAFEARRAY**) {
   return CallCore([](voxtrel::Connect& core) { core.AddinInstance_OnBeginShutdown(); });
 }
 
+HRESULT ConnectObject::GetCustomUI(BSTR RibbonID, BSTR* RibbonXml) {
+  if (RibbonXml == nullptr) return E_POINTER;
+  *RibbonXml = nullptr;
+  return CallCore([&](voxtrel::Connect& core) {
+    *RibbonXml =
+        UniqueBstr::FromUtf8(core.Ribbon_GetCustomUI(UniqueBstr::ToUtf8(RibbonID))).release();
+  });
+}
+
+// Office passes the IRibbonControl first, then a dropDown's index or its choice.
+HRESULT ConnectObject::InvokeCallback(const std::string& name, const DISPPARAMS& parameters,
+                                      VARIANT* result) {
+  return CallCore([&](voxtrel::Connect& core) {
+    if (name == ribbon::kOnLoad) {
+      core.Ribbon_OnLoad(outlook::WrapRibbonUI(outlook::ObjectArgument(parameters, 0)));
+      return;
+    }
+    const ComPtr<IDispatch> object = outlook::ObjectArgument(parameters, 0);
+    if (!object) throw voxtrel::Error(errnum::kTypeMismatch);
+    const voxtrel::outlook::RibbonControl control = outlook::ReadRibbonControl(*object.get());
+    UniqueVariant answer;
+    if (name == ribbon::kGetLabel) {
+      answer = UniqueVariant::Text(core.Ribbon_GetLabel(control));
+    } else if (name == ribbon::kGetImage) {
+      const auto image = core.Ribbon_GetImage(control);
+      if (image) answer = UniqueVariant::Dispatch(outlook::MakeRibbonImage(*image).get());
+    } else if (name == ribbon::kGetVisible) {
+      answer = UniqueVariant::Bool(core.Ribbon_GetVisible(control));
+    } else if (name == ribbon::kGetEnabled) {
+      answer = UniqueVariant::Bool(core.Ribbon_GetEnabled(control));
+    } else if (name == ribbon::kOnAction) {
+      core.Ribbon_OnAction(control);
+    } else if (name == ribbon::kGetItemCount) {
+      answer = UniqueVariant::Int(core.Ribbon_GetItemCount(control));
+    } else if (name == ribbon::kGetItemLabel) {
+      const std::int32_t index = V_I4(Argument(parameters, 1, VT_I4).get());
+      answer = UniqueVariant::Text(core.Ribbon_GetItemLabel(control, index));
+    } else if (name == ribbon::kGetSelectedItemIndex) {
+      answer = UniqueVariant::Int(core.Ribbon_GetSelectedItemIndex(control));
+    } else if (name == ribbon::kOnChoose) {
+      UniqueVariant selected = Argument(parameters, 1, VT_BSTR);
+      const std::int32_t index = V_I4(Argument(parameters, 2, VT_I4).get());
+      core.Ribbon_OnChoose(control, UniqueBstr::ToUtf8(V_BSTR(selected.get())), index);
+    }
+    if (result != nullptr) *result = answer.release();
+  });
+}
+
 HRESULT ConnectObject::GetTypeInfoCount(UINT* count) {
   if (count == nullptr) return E_POINTER;
   *count = 0;
@@ -111,10 +197,9 @@ HRESULT ConnectObject::GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LC
   if (names == nullptr || ids == nullptr) return E_POINTER;
   for (UINT i = 0; i < count; ++i) ids[i] = DISPID_UNKNOWN;
   if (count == 0) return S_OK;
+  const std::string name = WideToUtf8(names[0]);
   for (std::size_t i = 0; i < kMembers.size(); ++i) {
-    if (CompareStringOrdinal(names[0], -1, kMembers[i].name, -1, TRUE) == CSTR_EQUAL) {
-      ids[0] = static_cast<DISPID>(i + 1);
-    }
+    if (SameName(name, kMembers[i].name)) ids[0] = static_cast<DISPID>(i + 1);
   }
   // Arguments are taken by position only.
   return ids[0] != DISPID_UNKNOWN && count == 1 ? S_OK : DISP_E_UNKNOWNNAME;
@@ -134,13 +219,17 @@ HRESULT ConnectObject::Invoke(DISPID id, REFIID iid, LCID, WORD flags, DISPPARAM
   if (result != nullptr) VariantInit(result);
   const ComPtr<ConnectObject> self(this);
   lastError_.reset();
-  const HRESULT hr = InvokeMember(id, *parameters, argumentError);
+  const HRESULT hr = InvokeMember(id, *parameters, result, argumentError);
   if (FAILED(hr) && lastError_) return InvokeFailure(exception, *lastError_, hr);
   return hr;
 }
 
 // The arguments the core ignores are not looked at.
-HRESULT ConnectObject::InvokeMember(DISPID id, const DISPPARAMS& parameters, UINT* argumentError) {
+HRESULT ConnectObject::InvokeMember(DISPID id, const DISPPARAMS& parameters, VARIANT* result,
+                                    UINT* argumentError) {
+  if (id >= kFirstCallback) {
+    return InvokeCallback(kMembers[static_cast<std::size_t>(id - 1)].name, parameters, result);
+  }
   switch (id) {
     case kOnConnection: {
       ComPtr<IDispatch> application;
@@ -158,6 +247,22 @@ HRESULT ConnectObject::InvokeMember(DISPID id, const DISPPARAMS& parameters, UIN
       return OnStartupComplete(nullptr);
     case kOnBeginShutdown:
       return OnBeginShutdown(nullptr);
+    case kGetCustomUI: {
+      UniqueVariant ribbonId;
+      if (parameters.cArgs != 1 ||
+          FAILED(VariantChangeType(ribbonId.get(), &parameters.rgvarg[0], 0, VT_BSTR))) {
+        return DISP_E_TYPEMISMATCH;
+      }
+      BSTR xml = nullptr;
+      const HRESULT hr = GetCustomUI(V_BSTR(ribbonId.get()), &xml);
+      if (SUCCEEDED(hr) && result != nullptr) {
+        V_VT(result) = VT_BSTR;
+        V_BSTR(result) = xml;
+      } else {
+        SysFreeString(xml);
+      }
+      return hr;
+    }
     default:
       return DISP_E_MEMBERNOTFOUND;
   }

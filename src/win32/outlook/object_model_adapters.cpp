@@ -33,6 +33,15 @@ const EventId kInspectorActivate{kInspectorEvents, kInspectorEvents10, 0xF001, L
 const EventId kInspectorDeactivate{kInspectorEvents, kInspectorEvents10, 0xF006, L"Deactivate"};
 const EventId kInspectorClose{kInspectorEvents, kInspectorEvents10, 0xF008, L"Close"};
 const EventId kSend{kItemEvents, kItemEvents10, 0xF005, L"Send"};
+// Outlook 2013's reading-pane replies, on ExplorerEvents_10 only.
+const EventId kInlineResponse{kExplorerEvents10, std::nullopt, 0xFC92, L"InlineResponse"};
+const EventId kInlineResponseClose{kExplorerEvents10, std::nullopt, 0xFC96, L"InlineResponseClose"};
+
+// COM's identity of an object: its IUnknown, the same whichever interface it was reached by.
+ports::WindowIdentity IdentityOf(IDispatch& object) {
+  const auto unknown = ComPtr<IDispatch>(&object).Query<IUnknown>();
+  return reinterpret_cast<ports::WindowIdentity>(unknown.get());
+}
 
 template <typename Port>
 std::shared_ptr<Port> Wrap(ComPtr<IDispatch> object) {
@@ -171,11 +180,23 @@ class Explorer final : public ports::IExplorer {
     return WrapCommandBars(host_.Object(L"CommandBars"));
   }
   std::int32_t Left() override { return host_.Int(L"Left"); }
+  ports::WindowIdentity Identity() override { return IdentityOf(host_.object()); }
   ports::Subscription SubscribeClose(std::function<void()> handler) override {
     return SubscribePlain(host_.object(), kExplorerClose, std::move(handler));
   }
   ports::Subscription SubscribeSelectionChange(std::function<void()> handler) override {
     return SubscribePlain(host_.object(), kExplorerSelectionChange, std::move(handler));
+  }
+  std::shared_ptr<ports::IItem> ActiveInlineResponse() override {
+    return Wrap<Item>(host_.Object(L"ActiveInlineResponse"));
+  }
+  ports::Subscription SubscribeInlineResponse(InlineResponseHandler handler) override {
+    return Subscribe(host_.object(), kInlineResponse, [handler](DISPPARAMS& arguments) {
+      handler(Wrap<Item>(ObjectArgument(arguments, 0)));
+    });
+  }
+  ports::Subscription SubscribeInlineResponseClose(std::function<void()> handler) override {
+    return SubscribePlain(host_.object(), kInlineResponseClose, std::move(handler));
   }
 
  private:
@@ -193,6 +214,7 @@ class Inspector final : public ports::IInspector {
     return WrapCommandBars(host_.Object(L"CommandBars"));
   }
   std::int32_t Left() override { return host_.Int(L"Left"); }
+  ports::WindowIdentity Identity() override { return IdentityOf(host_.object()); }
   ports::Subscription SubscribeClose(std::function<void()> handler) override {
     return SubscribePlain(host_.object(), kInspectorClose, std::move(handler));
   }

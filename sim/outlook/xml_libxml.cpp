@@ -1,0 +1,60 @@
+// The native face's XML parser: libxml2, namespaces resolved as Office's MSXML resolves them.
+#include <libxml/parser.h>
+#include <libxml/tree.h>
+
+#include <memory>
+
+#include "sim/outlook/custom_ui.h"
+#include "sim/outlook/model.h"
+
+namespace voxtrel::olsim {
+namespace {
+
+struct DocumentDeleter {
+  void operator()(xmlDoc* document) const { xmlFreeDoc(document); }
+};
+
+// xmlFree is a variable holding the allocator's free function.
+struct TextDeleter {
+  void operator()(xmlChar* text) const { xmlFree(text); }
+};
+
+std::string Text(const xmlChar* text) {
+  return text == nullptr ? std::string() : std::string(reinterpret_cast<const char*>(text));
+}
+
+XmlElement Convert(const xmlNode& node) {
+  XmlElement element;
+  element.name = Text(node.name);
+  element.ns = node.ns != nullptr ? Text(node.ns->href) : std::string();
+  for (const xmlAttr* attribute = node.properties; attribute != nullptr;
+       attribute = attribute->next) {
+    const std::unique_ptr<xmlChar, TextDeleter> value(
+        xmlNodeListGetString(node.doc, attribute->children, 1));
+    element.attributes.emplace_back(Text(attribute->name), Text(value.get()));
+  }
+  for (const xmlNode* child = node.children; child != nullptr; child = child->next) {
+    if (child->type == XML_ELEMENT_NODE) element.children.push_back(Convert(*child));
+  }
+  return element;
+}
+
+}  // namespace
+
+XmlElement ParseXml(const std::string& text) {
+  const std::unique_ptr<xmlDoc, DocumentDeleter> document(
+      xmlReadMemory(text.data(), static_cast<int>(text.size()), "customUI.xml", nullptr,
+                    XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING));
+  if (!document) {
+    const xmlError* error = xmlGetLastError();
+    std::string message = error != nullptr && error->message != nullptr ? error->message : "";
+    while (!message.empty() && (message.back() == '\n' || message.back() == ' '))
+      message.pop_back();
+    throw ActionRefused("not well-formed XML: " + message);
+  }
+  const xmlNode* root = xmlDocGetRootElement(document.get());
+  if (root == nullptr) throw ActionRefused("not well-formed XML: no root element");
+  return Convert(*root);
+}
+
+}  // namespace voxtrel::olsim
