@@ -199,11 +199,13 @@ void RibbonHost::Click(const std::string& id) {
 
 void RibbonHost::Choose(const std::string& id, std::int32_t entry) {
   const RibbonControlDef* def = nullptr;
-  const RibbonShown& control = ShownControl(id, &def);
+  RibbonShown& control = ShownControl(id, &def);
   if (control.kind != "dropDown") throw ActionRefused(QuoteText(id) + " is not a dropDown");
   if (entry < 1 || entry > static_cast<std::int32_t>(control.entries.size())) {
     throw ActionRefused(QuoteText(id) + " has no entry " + std::to_string(entry));
   }
+  // The dropDown shows what the user chose, whatever the add-in makes of it.
+  control.selected = entry - 1;
   const std::string callback = def->Attribute("onAction");
   if (callback.empty()) return;
   const std::string itemId = id + "Item" + std::to_string(entry - 1);

@@ -131,6 +131,46 @@ void DrawBar(HDC dc, const Bar& bar, int top, int right) {
   if (!any) Text(dc, bar.name, {x + 4, top, right - 4, top + kRow}, kGreyText);
 }
 
+// The Ribbon's strip with the add-in's group, as Office draws it from its last answers: a face
+// and a label a control, the dropDown as a box, the group's name below.
+constexpr int kRibbonHeight = 78;
+
+int DrawRibbon(HDC dc, const Window& shown, int top, int right) {
+  if (shown.ribbon.empty()) return top;
+  Fill(dc, {2, top, right - 2, top + kRibbonHeight}, kMenu);
+  Frame(dc, {2, top, right - 2, top + kRibbonHeight}, kBarEdge);
+  int x = 10;
+  const int row = top + 8;
+  for (const RibbonShown& control : shown.ribbon) {
+    if (!control.visible) continue;
+    if (control.kind == "dropDown") {
+      Text(dc, control.label, {x, row, x + 36, row + kControlHeight}, kText);
+      const RECT box{x + 38, row + 1, x + 170, row + kControlHeight - 1};
+      Fill(dc, box, kPaper);
+      Frame(dc, box, kBarEdge);
+      const RECT arrow{box.right - 13, box.top + 1, box.right - 1, box.bottom - 1};
+      DrawDropArrow(dc, arrow);
+      const bool chosen = control.selected >= 0 &&
+                          static_cast<std::size_t>(control.selected) < control.entries.size();
+      if (chosen) {
+        Text(dc, control.entries[static_cast<std::size_t>(control.selected)],
+             {box.left + 2, box.top, arrow.left, box.bottom}, kText);
+      }
+      x += 176;
+      continue;
+    }
+    const int width = 24 + 7 * static_cast<int>(control.label.size());
+    DrawFace(dc, control.pixels, x + 2, row + (kControlHeight - 16) / 2, kMenu);
+    Text(dc, control.label, {x + 22, row, x + width, row + kControlHeight},
+         control.enabled ? kText : kGreyText);
+    x += width + 6;
+  }
+  Text(dc, "Vox Trel", {10, top + kRibbonHeight - 22, x, top + kRibbonHeight - 4}, kGreyText,
+       DT_SINGLELINE | DT_CENTER | DT_VCENTER | DT_NOPREFIX);
+  Frame(dc, {6, top + 4, x, top + kRibbonHeight - 4}, kBarEdge);
+  return top + kRibbonHeight + 2;
+}
+
 void DrawMenu(HDC dc, int height, int right) {
   if (height <= 0) return;
   Fill(dc, {0, 0, right, height}, kMenu);
@@ -341,8 +381,15 @@ void SimWindows::Paint(HWND window) {
     DrawBar(dc, bar, top, client.right);
     top += kRow;
   }
+  top = DrawRibbon(dc, shown, top, client.right);
   const RECT area{client.left + 4, top + 4, client.right - 4, client.bottom - 4};
-  if (shown.IsExplorer())
+  if (shown.IsExplorer() && shown.inlineResponse != 0) {
+    // The reading pane holds the reply being composed.
+    const RECT list{area.left, area.top, area.left + (area.right - area.left) * 2 / 5, area.bottom};
+    DrawExplorerContent(dc, *model_, shown, list);
+    DrawInspectorContent(dc, model_->ItemById(shown.inlineResponse),
+                         {list.right + 6, area.top, area.right, area.bottom});
+  } else if (shown.IsExplorer())
     DrawExplorerContent(dc, *model_, shown, area);
   else
     DrawInspectorContent(dc, model_->ItemById(shown.item), area);
