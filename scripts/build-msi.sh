@@ -25,6 +25,12 @@ build_one() { # ARCH MSI
   (cd "$stage" && wixl -a "$1" -D Arch="$1" -D Version="$version" -o "$out/$2" \
     "$repo/installer/voxtrel.wxs")
   rm -rf "$stage"
+  # What the add-in writes beside itself where it may (its trace log, the last message it
+  # recorded) goes on removal, and the folder with it. wixl has no RemoveFile element.
+  local row
+  for row in "'TraceLog', 'VoxtrelDll', 'Debug.log'" "'LastRecording', 'VoxtrelDll', 'Voxtrel.mp3'"; do
+    msibuild "$out/$2" -q "INSERT INTO RemoveFile (FileKey, Component_, FileName, DirProperty, InstallMode) VALUES ($row, 'INSTALLDIR', 2)"
+  done
   local signed=UNSIGNED
   if [[ -n ${VOXTREL_SIGN_CERT:-} ]]; then
     bash "$repo/scripts/sign.sh" --files "$out/$2" >/dev/null

@@ -55,18 +55,14 @@ match cxxMethodDecl(isVirtual(), unless(isExpansionInSystemHeader()), ofClass(is
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 printf '%s\n' "$query" >"$work/query"
-# Two halves, one per core.
-half=$(((${#sources[@]} + 1) / 2))
-clang-query -p "$build" "${arguments[@]}" -f "$work/query" "${sources[@]:0:half}" >"$work/first" 2>&1 &
-first=$!
+# Two at a time, one per core, a dozen sources each: clang-query keeps every syntax tree of its
+# sources in memory until it ends.
+export VOXTREL_CLANG_QUERY_OUT=$work
 status=0
-if ((${#sources[@]} > half)); then
-  clang-query -p "$build" "${arguments[@]}" -f "$work/query" "${sources[@]:half}" >"$work/second" 2>&1 || status=1
-else
-  : >"$work/second"
-fi
-wait "$first" || status=1
-cat "$work/first" "$work/second" >"$work/all"
+printf '%s\0' "${sources[@]}" | xargs -0 -P 2 -n 12 bash -c \
+  'clang-query "$@" >"$(mktemp "$VOXTREL_CLANG_QUERY_OUT/part.XXXXXX")" 2>&1' clang-query \
+  -p "$build" "${arguments[@]}" -f "$work/query" || status=1
+cat "$work"/part.* >"$work/all"
 
 if grep -q 'error:' "$work/all"; then
   grep 'error:' "$work/all" | sort -u | head -n 20

@@ -78,11 +78,12 @@ for file in "${signed_files[@]}"; do
   check "signature of $file verified" verify "$out/$file"
 done
 # What the packages install is the signed payload.
+declare -A extracted
 for arch in x64 x86; do
   mkdir -p "$work/extract-$arch"
   msiextract -C "$work/extract-$arch" "$out/VoxTrel-$arch.msi" >/dev/null
-  check "the $arch MSI holds the signed DLL" cmp -s "$work/extract-$arch/Program Files/Vox Trel/voxtrel.dll" \
-    "$out/payload/$arch/voxtrel.dll"
+  extracted[$arch]=$(find "$work/extract-$arch" -name voxtrel.dll)
+  check "the $arch MSI holds the signed DLL" cmp -s "${extracted[$arch]}" "$out/payload/$arch/voxtrel.dll"
 done
 
 tamper() { # FILE OUT: one byte changed inside what the signature covers
@@ -120,6 +121,9 @@ for arch in x86 x64; do
   check "$arch: into \"$folder\\Vox Trel\"" bash -c "msiinfo export '$msi' Directory | grep -qP '^INSTALLDIR\t$folder\tVox Trel'"
   check "$arch: the three files" diff <(table "$msi" File | cut -f1,3 | sort) \
     <(printf 'R.wav\tR.wav\nWav2Mp3.exe\tWav2Mp3.exe\nvoxtrel.dll\tvoxtrel.dll\n')
+  # 2: on removal; the add-in's trace log and last recording, so that the folder goes too.
+  check "$arch: the add-in's own files removed with it" diff <(table "$msi" RemoveFile | cut -f3,5 | sort) \
+    <(printf 'Debug.log\t2\nVoxtrel.mp3\t2\n')
   # 256: a 64-bit component (64-bit registry view); 4: keyed by a registry value.
   check "$arch: five components, 64-bit ones only in the x64 package" diff \
     <(table "$msi" Component | cut -f1,4 | sort) \
@@ -136,10 +140,11 @@ for arch in x86 x64; do
   check "$arch: the type library as $tlb" test "$(served "TypeLib\\$library\\1.0\\0\\$tlb")" = 1
   check "$arch: major upgrade of older versions, no downgrade" bash -c "msiinfo export '$msi' Upgrade | grep -qP '\t\t1.2.0.0\t\t1\t\tWIX_UPGRADE_DETECTED' &&
     msiinfo export '$msi' InstallExecuteSequence | grep -qP '^RemoveExistingProducts\t'"
-  python3 "$repo/scripts/check-pe-abi.py" "$work/extract-$arch/Program Files/Vox Trel/voxtrel.dll" \
+  python3 "$repo/scripts/check-pe-abi.py" "${extracted[$arch]}" \
     --machine "$([[ $arch == x86 ]] && echo i386 || echo amd64)" >"$work/machine-$arch" 2>&1
   check "$arch: its DLL is the $arch one" test $? = 0
 done
+mkdir -p "$work/dump"
 msidump -d "$work/dump" -t "$out/VoxTrel-x86.msi" >/dev/null 2>&1
 check "msidump reads the x86 package back" test -s "$work/dump/Registry.idt"
 echo "   x86 package: $(wc -l <"$work/registry-x86") registry rows, $(($(wc -l <"$work/dump/File.idt") - 3)) files, $(($(wc -l <"$work/dump/Component.idt") - 3)) components"
@@ -231,13 +236,16 @@ echo "   $(wc -l <"$work/keys-msi") values of ours under HKLM\\Software\\Classes
 check "installed programs: Vox Trel 1.2.0.0" test "$(products)" = '"DisplayName"="Vox Trel" "DisplayVersion"="1.2.0.0"'
 
 echo "== outlook-sim.exe loads the add-in from HKLM's entry"
-run_session() { # SESSION OUTPUT
+run_session() { # SESSION OUTPUT: outlook-sim.exe's status
   cp "$here/$1" "$work/"
-  (cd "$work" && w "$build/bin/outlook-sim.exe" "$1" --trace) | tr -d '\r' >"$2"
+  (cd "$work" && w "$build/bin/outlook-sim.exe" "$1" --trace) >"$2.raw"
+  local status=$?
+  tr -d '\r' <"$2.raw" >"$2"
+  return "$status"
 }
 phase=$SECONDS
 run_session machine-wide.session "$work/machine-wide.txt"
-check "the session ran" test "${PIPESTATUS[0]}" = 0
+check "the session ran" test $? = 0
 took "session with a recording" "$phase"
 attached=$(sed -n 's/^mail new1 unsent .* attachments "Voxtrel.mp3" \([0-9]*\) .*/\1/p' "$work/machine-wide.txt")
 check "the compose window has the add-in's bar" grep -q 'button "Record" hidden' "$work/machine-wide.txt"
@@ -247,7 +255,6 @@ sed -n 's/^trace /   trace log: /p' "$work/machine-wide.txt"
 
 user_entry="HKCU\\$addins\\Voxtrel.Connect"
 w reg add "$user_entry" /v LoadBehavior /t REG_DWORD /d 0 /f >/dev/null
-cp "$here/installed.session" "$work/"
 run_session installed.session "$work/user-entry.txt"
 check "a user's entry (LoadBehavior 0) wins over the machine's: no add-in" \
   bash -c "! grep -q 'bar \"Vox Trel\"' '$work/user-entry.txt' && grep -q '^inspector 1' '$work/user-entry.txt'"
@@ -285,7 +292,35 @@ check "\"TagLine\" kept" test "$(value "HKCU\\$addins\\Voxtrel.MailWindow" TagLi
 export_key HKCU "$work/hkcu-upgraded.reg"
 check "HKCU untouched by the upgrade" diff "$work/hkcu-before-upgrade.reg" "$work/hkcu-upgraded.reg"
 msiexec /x "$out/VoxTrel-x64.msi"
-check "removed after the upgrade" bash -c "test ! -e '$folder' && test -z \"\$(wine reg query 'HKLM\\$addins' </dev/null 2>/dev/null)\""
+check "removed after the upgrade: the folder" test ! -e "$folder"
+check "removed after the upgrade: the HKLM add-in entry" bash -c "! wine reg query '$entry' </dev/null >/dev/null 2>&1"
+check "removed after the upgrade: the installed program" test -z "$(products)"
+export_key 'HKLM\Software\Classes' "$work/classes-upgrade-removed.reg"
+check "removed after the upgrade: our classes" \
+  test -z "$(ours "$work/classes-upgrade-removed.reg" 'HKEY_LOCAL_MACHINE\Software\Classes')"
+
+echo "== the x86 package installs into the 32-bit places (its DLL never runs here)"
+export_key HKCU "$work/hkcu-before-x86.reg"
+msiexec /i "$out/VoxTrel-x86.msi"
+check "msiexec /i VoxTrel-x86.msi /qn exits 0" test $? = 0
+folder32_win="$(w cmd /c 'echo %ProgramFiles(x86)%' | tr -d '\r')\\Vox Trel"
+folder32=$(winepath -u "$folder32_win" 2>/dev/null)
+check "the three files in \"$folder32_win\"" \
+  diff <(cd "$folder32" 2>/dev/null && ls) <(printf '%s\n' R.wav Wav2Mp3.exe voxtrel.dll)
+entry32="HKLM\\Software\\Wow6432Node\\${addins#Software\\}\\Voxtrel.Connect"
+check "the add-in entry in the 32-bit view" test "$(value "$entry32" FriendlyName)|$(value "$entry32" LoadBehavior)" = "Voxtrel|0x3"
+check "none in the 64-bit view" bash -c "! wine reg query '$entry' </dev/null >/dev/null 2>&1"
+check "the 32-bit classes served from it" test "$(w reg query "HKLM\\Software\\Classes\\Wow6432Node\\CLSID\\$connect\\InprocServer32" /ve |
+  tr -d '\r' | sed -n 's/^ *(Default) *REG_SZ *//p')" = "$folder32_win\\voxtrel.dll"
+export_key HKCU "$work/hkcu-x86.reg"
+check "nothing under HKCU" diff "$work/hkcu-before-x86.reg" "$work/hkcu-x86.reg"
+msiexec /x "$out/VoxTrel-x86.msi"
+check "msiexec /x VoxTrel-x86.msi /qn exits 0" test $? = 0
+export_key 'HKLM\Software\Classes\Wow6432Node' "$work/classes32-removed.reg"
+check "removed: folder, 32-bit entry and classes gone" bash -c "test ! -e '$folder32' &&
+  ! wine reg query '$entry32' </dev/null >/dev/null 2>&1 &&
+  test -z \"\$(grep -i -e '$connect' -e '$recorder' -e '$library' '$work/classes32-removed.reg')\""
+check "no installed program left" test -z "$(products)"
 
 echo "== the signed DLL registers with regsvr32: the keys the MSI writes"
 mkdir -p "$folder"
