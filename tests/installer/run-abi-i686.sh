@@ -33,6 +33,13 @@ check() {
 refuses() { ! "$@"; }
 
 pe=(python3 "$repo/scripts/check-pe-abi.py")
+# The checker on a forged input: what it read, indented under the test's line.
+pe_forged() {
+  "${pe[@]}" "$@" >"$work/pe.out"
+  local status=$?
+  sed 's/^/   /' "$work/pe.out"
+  return "$status"
+}
 com_exports=(DllCanUnloadNow DllGetClassObject DllRegisterServer DllUnregisterServer)
 cxx=$(python3 -c 'import json,sys; print(json.load(open(sys.argv[1]))[0]["command"].split()[0])' \
   "$build/compile_commands.json")
@@ -87,20 +94,18 @@ link() { # NAME EXTRA...: a forged DLL from entry_points.cpp
 }
 link right "$work/four.def" -Wl,--enable-stdcall-fixup -static
 check "control: a DLL exporting the four through a .def, linked statically, passes" \
-  "${pe[@]}" "$work/right.dll" --machine i386 --exports "${com_exports[@]}" --system-imports-only
+  pe_forged "$work/right.dll" --machine i386 --exports "${com_exports[@]}" --system-imports-only
 # Without the .def, mingw's linker exports the names as the compiler decorated them.
 link decorated -Wl,--export-all-symbols -Wl,--exclude-libs,ALL -static
-"${pe[@]}" "$work/decorated.dll" --exports "${com_exports[@]}" >"$work/decorated.out"
+pe_forged "$work/decorated.dll" --exports "${com_exports[@]}"
 check "forged: stdcall's decorated names (DllGetClassObject@12) are refused" \
-  bash -c "grep -q 'DllGetClassObject@12' '$work/decorated.out' && grep -q FAIL '$work/decorated.out'"
-sed 's/^/   /' "$work/decorated.out" | head -n 3
+  bash -c "grep -q 'DllGetClassObject@12' '$work/pe.out' && grep -q FAIL '$work/pe.out'"
 link fifth "$work/five.def" -Wl,--enable-stdcall-fixup -static
 check "forged: a fifth export (VoxtrelHelper) is refused" \
-  refuses "${pe[@]}" "$work/fifth.dll" --exports "${com_exports[@]}"
+  refuses pe_forged "$work/fifth.dll" --exports "${com_exports[@]}"
 link runtime "$work/four.def" -Wl,--enable-stdcall-fixup -shared-libgcc -Wl,-Bdynamic -lstdc++
-"${pe[@]}" "$work/runtime.dll" --system-imports-only >"$work/runtime.out"
-check "forged: a DLL that needs mingw's runtime DLLs is refused" grep -q 'FAIL: imports DLLs' "$work/runtime.out"
-grep FAIL "$work/runtime.out" | sed 's/^/   /'
+pe_forged "$work/runtime.dll" --system-imports-only
+check "forged: a DLL that needs mingw's runtime DLLs is refused" grep -q 'FAIL: imports DLLs' "$work/pe.out"
 
 echo "== casts of function pointers and the COM methods we declare"
 phase=$SECONDS
