@@ -2,6 +2,7 @@
 ; Built by scripts/build-installer.sh:
 ;   makensis -DX64_DIR=... -DX86_DIR=... -DR_WAV=... -DOUTFILE=... installer/voxtrel.nsi
 ; X64_DIR and X86_DIR hold the stripped voxtrel.dll and Wav2Mp3.exe of each release build.
+; SIGN_COMMAND (when signing): a command that signs the file named after it in place.
 ; Silent with /S (installer and uninstaller). Exit codes: 0 done, 2 nothing changed (in use,
 ; or registration failed on a first install), 3 registration failed over an earlier install.
 
@@ -26,6 +27,11 @@ RequestExecutionLevel user
 
 Name "${PRODUCT}"
 OutFile "${OUTFILE}"
+!ifdef SIGN_COMMAND
+  ; The uninstaller is written out at install time from what makensis packs: it is signed
+  ; here, as makensis makes it, so that the one written out carries the signature.
+  !uninstfinalize `${SIGN_COMMAND} "%1"` = 0
+!endif
 InstallDir "$LOCALAPPDATA\Programs\Vox Trel"
 ShowInstDetails show
 ShowUninstDetails show

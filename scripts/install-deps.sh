@@ -17,6 +17,10 @@ packages=(
   # capture device, and MCI's mpegvideo playback of MP3s through GStreamer.
   pulseaudio pulseaudio-utils gstreamer1.0-plugins-base gstreamer1.0-plugins-good
   nsis  # VoxTrel-Setup.exe (scripts/build-installer.sh)
+  # The machine-wide MSIs (wixl; msiinfo, msidump, msiextract read them back) and Authenticode
+  # signing (scripts/sign.sh; openssl makes the test's throwaway certificate).
+  msitools wixl osslsigncode openssl
+  clang-tools  # clang-query: the i686 calling-convention checks (check-calling-conventions.sh)
 )
 
 missing=()

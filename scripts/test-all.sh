@@ -70,6 +70,16 @@ installer=passed
 bash tests/installer/run-installer-wine.sh build/installer/VoxTrel-Setup.exe build/windows 2>&1 |
   tee build/logs/installer.log || { installer=failed; status=1; }
 
+step "i686 binary interface (read from the build, never run)"
+abi=passed
+bash tests/installer/run-abi-i686.sh build/windows-i686 2>&1 | tee build/logs/abi-i686.log ||
+  { abi=failed; status=1; }
+
+step "MSI and signing under Wine"
+# Signed installers in build/installer-signed/, a prefix of its own (build/msi-wine/).
+msi=passed
+bash tests/installer/run-msi-wine.sh build/windows 2>&1 | tee build/logs/msi.log || { msi=failed; status=1; }
+
 read -r native_failed native_total <<<"$(count build/logs/native.log)" || true
 read -r windows_failed windows_total <<<"$(count build/logs/windows.log)" || true
 native_total=${native_total:-0} native_failed=${native_failed:-$native_total}
@@ -80,6 +90,8 @@ printf '\n== summary after %ss\n' "$SECONDS"
 echo "native tests:            $((native_total - native_failed)) of $native_total passed"
 echo "Windows tests under Wine: $((windows_total - windows_failed)) of $windows_total passed"
 echo "installer under Wine:     $installer"
+echo "MSI and signing (Wine):   $msi"
+echo "i686 binary interface:    $abi"
 echo "monkey (sanitizers):      $monkey"
 echo "fault sweep (sanitizers): $sweep"
 echo "tests: $((native_total + windows_total - native_failed - windows_failed)) passed, $((native_failed + windows_failed)) failed"

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <ostream>
+#include <utility>
 
 #include "common/error.h"
 #include "sim/outlook/win32/addin_error.h"
@@ -42,12 +43,21 @@ class EmptyCustom {
   SAFEARRAY* array_;
 };
 
-std::vector<std::wstring> StartupProgIds() {
-  std::vector<std::wstring> progIds;
+// An add-in's entry for Outlook: its ProgID and the hive that holds it.
+struct AddInEntry {
+  HKEY hive;
+  std::wstring progId;
+};
+
+bool SameName(const std::wstring& a, const std::wstring& b) {
+  return CompareStringOrdinal(a.c_str(), -1, b.c_str(), -1, TRUE) == CSTR_EQUAL;
+}
+
+// Every key under the hive's Addins key that has a LoadBehavior, with it.
+std::vector<std::pair<AddInEntry, DWORD>> EntriesOf(HKEY hive) {
+  std::vector<std::pair<AddInEntry, DWORD>> entries;
   UniqueHkey addins;
-  if (RegOpenKeyExW(HKEY_CURRENT_USER, kAddinsKey, 0, KEY_READ, addins.put()) != ERROR_SUCCESS) {
-    return progIds;
-  }
+  if (RegOpenKeyExW(hive, kAddinsKey, 0, KEY_READ, addins.put()) != ERROR_SUCCESS) return entries;
   wchar_t name[256];
   for (DWORD i = 0;; ++i) {
     DWORD length = static_cast<DWORD>(std::size(name));
@@ -58,12 +68,28 @@ std::vector<std::wstring> StartupProgIds() {
     DWORD behavior = 0;
     DWORD size = sizeof behavior;
     if (RegGetValueW(addins.get(), name, L"LoadBehavior", RRF_RT_REG_DWORD, nullptr, &behavior,
-                     &size) == ERROR_SUCCESS &&
-        behavior == kLoadAtStartup) {
-      progIds.emplace_back(name);
+                     &size) == ERROR_SUCCESS) {
+      entries.push_back({{hive, name}, behavior});
     }
   }
-  return progIds;
+  return entries;
+}
+
+// As Outlook: the user's entries, then the machine's (an administrator's install for all
+// users); a user's entry for an add-in wins over the machine's, whatever its LoadBehavior.
+std::vector<AddInEntry> StartupEntries() {
+  std::vector<std::pair<AddInEntry, DWORD>> chosen = EntriesOf(HKEY_CURRENT_USER);
+  for (auto& machine : EntriesOf(HKEY_LOCAL_MACHINE)) {
+    const bool shadowed = std::any_of(chosen.begin(), chosen.end(), [&](const auto& user) {
+      return SameName(user.first.progId, machine.first.progId);
+    });
+    if (!shadowed) chosen.push_back(std::move(machine));
+  }
+  std::vector<AddInEntry> startup;
+  for (auto& [entry, behavior] : chosen) {
+    if (behavior == kLoadAtStartup) startup.push_back(std::move(entry));
+  }
+  return startup;
 }
 
 // The folder of the class's in-process server.
@@ -83,19 +109,19 @@ std::string ServerFolder(const CLSID& clsid) {
 }
 
 // Outlook 2010 and later tell an add-in of their shutdown only when its entry asks for it.
-bool EntryRequiresShutdownNotification(const std::wstring& progId) {
-  const std::wstring key = std::wstring(kAddinsKey) + L"\\" + progId;
+bool EntryRequiresShutdownNotification(const AddInEntry& entry) {
+  const std::wstring key = std::wstring(kAddinsKey) + L"\\" + entry.progId;
   DWORD value = 0;
   DWORD size = sizeof value;
-  return RegGetValueW(HKEY_CURRENT_USER, key.c_str(), L"RequireShutdownNotification",
-                      RRF_RT_REG_DWORD, nullptr, &value, &size) == ERROR_SUCCESS &&
+  return RegGetValueW(entry.hive, key.c_str(), L"RequireShutdownNotification", RRF_RT_REG_DWORD,
+                      nullptr, &value, &size) == ERROR_SUCCESS &&
          value == 1;
 }
 
 class LoadedAddIn {
  public:
-  LoadedAddIn(ComPtr<IUnknown> object, bool throughInvoke, std::wstring progId)
-      : object_(std::move(object)), throughInvoke_(throughInvoke), progId_(std::move(progId)) {
+  LoadedAddIn(ComPtr<IUnknown> object, bool throughInvoke, AddInEntry entry)
+      : object_(std::move(object)), throughInvoke_(throughInvoke), entry_(std::move(entry)) {
     if (throughInvoke_) {
       dispatch_ = object_.Query<IDispatch>();
     } else {
@@ -105,7 +131,7 @@ class LoadedAddIn {
   bool usable() const { return throughInvoke_ ? bool(dispatch_) : bool(vtable_); }
   IUnknown& object() const { return *object_.get(); }
   bool throughInvoke() const { return throughInvoke_; }
-  const std::wstring& progId() const { return progId_; }
+  const AddInEntry& entry() const { return entry_; }
 
   void OnConnection(IDispatch* application) {
     EmptyCustom custom;
@@ -157,7 +183,7 @@ class LoadedAddIn {
 
   ComPtr<IUnknown> object_;
   bool throughInvoke_;
-  std::wstring progId_;
+  AddInEntry entry_;
   ComPtr<IDTExtensibility2> vtable_;
   ComPtr<IDispatch> dispatch_;
 };
@@ -189,7 +215,7 @@ class AddIns final : public AddIn {
   void OnDisconnection() override { Each("OnDisconnection", &LoadedAddIn::OnDisconnection); }
   bool RequiresShutdownNotification() override {
     return std::all_of(addIns_.begin(), addIns_.end(), [](const auto& addIn) {
-      return EntryRequiresShutdownNotification(addIn->progId());
+      return EntryRequiresShutdownNotification(addIn->entry());
     });
   }
 
@@ -218,7 +244,8 @@ class AddIns final : public AddIn {
 std::unique_ptr<AddIn> LoadAddIns(const Face& face, bool throughInvoke,
                                   std::vector<std::string>& folders, std::ostream& err) {
   std::vector<std::unique_ptr<LoadedAddIn>> addIns;
-  for (const std::wstring& progId : StartupProgIds()) {
+  for (const AddInEntry& entry : StartupEntries()) {
+    const std::wstring& progId = entry.progId;
     const std::string name = voxtrel::win32::WideToUtf8(progId);
     CLSID clsid;
     ComPtr<IUnknown> object;
@@ -227,7 +254,7 @@ std::unique_ptr<AddIn> LoadAddIns(const Face& face, bool throughInvoke,
       hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, object.put_void());
     }
     auto addIn =
-        SUCCEEDED(hr) ? std::make_unique<LoadedAddIn>(object, throughInvoke, progId) : nullptr;
+        SUCCEEDED(hr) ? std::make_unique<LoadedAddIn>(object, throughInvoke, entry) : nullptr;
     if (!addIn || !addIn->usable()) {
       char code[16];
       std::snprintf(code, sizeof code, "0x%08lX", static_cast<unsigned long>(hr));

@@ -10,7 +10,8 @@
 namespace voxtrel::olsim::win32 {
 
 // The add-ins Outlook loads at start-up, as it loads them: every key under
-// HKCU\Software\Microsoft\Office\Outlook\Addins whose LoadBehavior is 3, made from its ProgID
+// Software\Microsoft\Office\Outlook\Addins of HKCU and of HKLM whose LoadBehavior is 3 (a
+// user's key with a LoadBehavior wins over the machine's of the same name), made from its ProgID
 // and called through IDTExtensibility2's vtable, or through Invoke when `throughInvoke`. Their
 // folders (where each trace log lies) go to `folders`. Null when none is registered; a failure
 // to make one goes to `err` and leaves it out, as Outlook does.

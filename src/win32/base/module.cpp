@@ -7,7 +7,8 @@
 namespace voxtrel::win32 {
 namespace {
 
-void ModuleAnchor() {}
+// Any object of this module names it; an object, so that no function pointer is cast.
+const char kModuleAnchor = 0;
 
 struct RegisteredClasses {
   std::mutex mutex;
@@ -26,7 +27,7 @@ HMODULE ThisModule() {
   HMODULE module = nullptr;
   GetModuleHandleExW(
       GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-      reinterpret_cast<LPCWSTR>(&ModuleAnchor), &module);
+      reinterpret_cast<LPCWSTR>(&kModuleAnchor), &module);
   return module;
 }
 

@@ -1,5 +1,7 @@
 #include <windows.h>
 
+#include <commctrl.h>
+
 #include <algorithm>
 #include <cmath>
 #include <stdexcept>
@@ -43,20 +45,20 @@ HFONT MakeFont(const platform::FontDesign& font) {
 }
 
 // A control that passes Esc to its dialog, which has no dialog manager in Outlook's loop.
-LRESULT CALLBACK EscapeProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
-  const auto previous = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(window, GWLP_USERDATA));
+// Subclassed through comctl32, whose procedure type fixes the calling convention: no cast.
+LRESULT CALLBACK EscapeProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                            DWORD_PTR) noexcept {
   if (message == WM_KEYDOWN && wParam == VK_ESCAPE) {
     // The dialog may be gone when this returns: nothing of the control is touched after it.
     SendMessageW(GetParent(window), WM_COMMAND, MAKEWPARAM(kEscape, BN_CLICKED), 0);
     return 0;
   }
-  return CallWindowProcW(previous, window, message, wParam, lParam);
+  if (message == WM_NCDESTROY) RemoveWindowSubclass(window, &EscapeProc, id);
+  return DefSubclassProc(window, message, wParam, lParam);
 }
 
 void PassEscape(HWND control) {
-  const LONG_PTR previous =
-      SetWindowLongPtrW(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&EscapeProc));
-  SetWindowLongPtrW(control, GWLP_USERDATA, previous);
+  SetWindowSubclass(control, &EscapeProc, 0, 0);
 }
 
 class Dialog final : public platform::IDialog {
