@@ -145,10 +145,10 @@ between_ms=$(awk '/^timing Click of button "Record" of inspector 1 / { clicks++;
   "$out/timings.txt")
 [[ -n $between_ms ]] || fail "timing the recording (no Record and Stop clicks in timings.txt)"
 end_record_delay_ms=500
-figures=$(awk -v ms="$between_ms" -v d="$end_record_delay_ms" -v s="$mp3_seconds" 'BEGIN {
-  printf "length=%.2f between=%.2f recording=%.2f delivered=%+.0f%%\n", s, ms / 1000,
-    (ms + d) / 1000, (s * 1000 / (ms + d) - 1) * 100 }')
-eval "$figures"
+read -r length between recording delivered < <(awk -v ms="$between_ms" \
+  -v d="$end_record_delay_ms" -v s="$mp3_seconds" 'BEGIN {
+  printf "%.2f %.2f %.2f %+.0f%%\n", s, ms / 1000, (ms + d) / 1000, (s * 1000 / (ms + d) - 1) * 100
+}')
 expect "the recording is not even half of the $recording s it was recording" \
   awk -v s="$mp3_seconds" -v r="$recording" 'BEGIN { exit !(s >= r / 2) }'
 expect "the recording is silent ($mp3_rms_db dB)" \

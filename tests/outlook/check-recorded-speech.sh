@@ -62,7 +62,7 @@ fi
 cmp -s "$work/first.mp3" "$work/second.mp3" && fail "both windows attached the same file"
 
 check() { # NAME FILE FIRST_CLICK LAST_CLICK
-  local facts seconds sample_rate rms_db title
+  local facts seconds sample_rate rms_db
   facts=$("$repo/tools/demo/mp3_facts.sh" "$work/$2") || {
     fail "$1: $2 does not decode"
     return

@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Sourced by the scripts that compare a session played under Wine with its native expected file.
 # Set aside: the trace log's path and the date of its first line, an encoded message's size, where
 # the encoder and the working folders lie (their short names included), what Wine's sound
