@@ -124,14 +124,19 @@ EOF
   pactl info >/dev/null 2>&1 || { echo "wine-harness: PulseAudio did not start" >&2; exit 1; }
 }
 
-# Looping speech into the null sink, in a process group of its own so that stopping it also
-# stops the paplay it runs. A low latency makes the null sink render in small blocks (else up
-# to 2 s), so captured audio arrives steadily. The loop ends by itself when the server goes.
+# Looping speech into the null sink as one endless stream, in a process group of its own so
+# that stopping it also stops the sox and pacat it runs. Its low latency makes the null sink
+# render in small blocks, so captured audio arrives steadily. Never a new stream for each round:
+# with no stream asking for a low latency, the null sink renders two seconds ahead at once, and a
+# capture started in the next two seconds got nothing until real time caught up with it (a
+# recording started just after the sample began again was up to two seconds short). The pipe
+# ends by itself when the server goes.
 start_feed() {
   local sample=$scratch/pulse/speech.wav
   speech_sample "$sample"
   # shellcheck disable=SC2016
-  setsid bash -c 'while paplay --latency-msec=20 "$1"; do :; done' feed "$sample" \
+  setsid bash -c 'sox -q "$1" -t raw -r 22050 -c 1 -b 16 -e signed - repeat - |
+    pacat --raw --format=s16le --rate=22050 --channels=1 --latency-msec=20' feed "$sample" \
     </dev/null >/dev/null 2>&1 &
   VOXTREL_FEED_PID=$!
   save_state

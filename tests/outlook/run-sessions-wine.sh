@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Plays every session file through outlook-sim.exe under the Wine harness, against the
-# registered voxtrel.dll, and compares all it prints with the native expected file; the trace
-# log's path and the date of its first line are the only parts that may differ. The sessions
-# are played from a copy, so that what they save stays out of the source tree.
+# registered voxtrel.dll, and compares all it prints with the native expected file, setting aside
+# only what wine-output.sh names. The sessions are played from a copy, so that what they save
+# stays out of the source tree.
 #   run-sessions-wine.sh OUTLOOK-SIM.EXE SESSIONS_FOLDER [OPTION...]   (e.g. --invoke)
 set -uo pipefail
 sim=$1 sessions=$2
@@ -13,17 +13,7 @@ trap 'rm -rf "$work"' EXIT
 cp -r "$sessions"/. "$work"/
 eval "$("$repo/scripts/wine-harness.sh" shell)"
 
-# Also what real recordings vary in: an encoded message's size, and where the encoder and the
-# working folders lie (their short names included); and what Wine's sound libraries print.
-normalise() {
-  sed -E -e 's/^trace [A-Za-z]:\\.*$/trace PATH/' \
-    -e '/^ALSA lib /d' \
-    -e 's/"Voxtrel\.mp3" [0-9]+/"Voxtrel.mp3" SIZE/g' \
-    -e '/^SHELL: /s/^SHELL: .*\\Wav2Mp3\.exe /SHELL: ...\\Wav2Mp3.exe /' \
-    -e '/^SHELL: /s/"[^"]*\\([^"\\]*)"/"...\\\1"/g' \
-    -e 's/^TraceWrite [A-Za-z]:\\.*, [0-9/]+ [0-9:]+ [AP]M\\r -------------$/TraceWrite PATH, DATE\\r -------------/' \
-    "$1"
-}
+source "$repo/tests/outlook/wine-output.sh"
 
 played=0 failed=0
 for session in "$work"/*.session; do
@@ -33,8 +23,8 @@ for session in "$work"/*.session; do
   status=$?
   ((status == 0)) || echo "exit $status" >>"$actual"
   played=$((played + 1))
-  if diff -u --label "$name.expected" --label "$name under Wine" <(normalise "$work/$name.expected") \
-    <(normalise "$actual"); then
+  if diff -u --label "$name.expected" --label "$name under Wine" \
+    <(normalise_wine_output "$work/$name.expected") <(normalise_wine_output "$actual"); then
     echo "session ok under Wine: $name"
   else
     failed=$((failed + 1))

@@ -15,7 +15,8 @@ if(WIN32 AND TARGET outlook-sim AND TARGET voxtrel)
     set_tests_properties(outlook.sessions_wine_${variant} PROPERTIES
       FIXTURES_REQUIRED voxtrel_com RESOURCE_LOCK "addin_folder;clipboard" TIMEOUT 600)
   endforeach()
-  # Two windows recording real speech at once: each attachment decoded and its length checked.
+  # Two windows recording real speech at once: what our code made of each recording is checked,
+  # what Wine delivered in real time printed (check-recorded-speech.sh).
   add_test(NAME outlook.recorded_speech_wine
            COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/check-recorded-speech.sh $<TARGET_FILE:outlook-sim>)
   set_tests_properties(outlook.recorded_speech_wine PROPERTIES
