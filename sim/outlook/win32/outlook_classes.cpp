@@ -181,42 +181,44 @@ Member ItemText(const wchar_t* name, std::string Item::*field) {
 const ClassDef kOtherItem{
     {ItemClass(), ItemText(L"Subject", &Item::subject), ItemText(L"Body", &Item::body)}};
 
-const ClassDef kMailItem{{
-                             ItemClass(),
-                             ItemText(L"Subject", &Item::subject),
-                             Property(
-                                 L"Body",
-                                 [](Object& self, Model& m, const Args&) -> Value {
-                                   return m.ItemById(self.id()).body;
-                                 },
-                                 [](Object& self, Model& m, const Args& args) {
-                                   m.SetBody(self.id(), args.TextValue());
-                                 }),
-                             Get(L"BodyFormat",
-                                 [](Object& self, Model& m, const Args&) -> Value {
-                                   return m.BodyFormatOf(self.id());
-                                 }),
-                             Property(
-                                 L"HTMLBody",
-                                 [](Object& self, Model& m, const Args&) -> Value {
-                                   return m.HtmlBodyOf(self.id());
-                                 },
-                                 [](Object& self, Model& m, const Args& args) {
-                                   m.SetHtmlBody(self.id(), args.TextValue());
-                                 }),
-                             ItemText(L"BillingInformation", &Item::billing),
-                             Get(L"Sent",
-                                 [](Object& self, Model& m, const Args&) -> Value {
-                                   return m.ItemById(self.id()).sent;
-                                 }),
-                             Get(L"Attachments",
-                                 [](Object& self, Model& m, const Args&) -> Value {
-                                   m.ItemById(self.id());
-                                   return Make(self, Kind::kAttachments, self.id());
-                                 }),
-                         },
-                         {&kItemEvents},
-                         true};
+const ClassDef kMailItem{
+    {
+        ItemClass(),
+        ItemText(L"Subject", &Item::subject),
+        Property(
+            L"Body",
+            [](Object& self, Model& m, const Args&) -> Value { return m.ItemById(self.id()).body; },
+            [](Object& self, Model& m, const Args& args) {
+              m.SetBody(self.id(), args.TextValue());
+            }),
+        Get(L"BodyFormat",
+            [](Object& self, Model& m, const Args&) -> Value { return m.BodyFormatOf(self.id()); }),
+        Property(
+            L"HTMLBody",
+            [](Object& self, Model& m, const Args&) -> Value { return m.HtmlBodyOf(self.id()); },
+            [](Object& self, Model& m, const Args& args) {
+              m.SetHtmlBody(self.id(), args.TextValue());
+            }),
+        Property(
+            L"BillingInformation",
+            [](Object& self, Model& m, const Args&) -> Value {
+              return m.ItemById(self.id()).billing;
+            },
+            [](Object& self, Model& m, const Args& args) {
+              m.SetBilling(self.id(), args.TextValue());
+            }),
+        Get(L"Sent",
+            [](Object& self, Model& m, const Args&) -> Value {
+              return m.ItemById(self.id()).sent;
+            }),
+        Get(L"Attachments",
+            [](Object& self, Model& m, const Args&) -> Value {
+              m.ItemById(self.id());
+              return Make(self, Kind::kAttachments, self.id());
+            }),
+    },
+    {&kItemEvents},
+    true};
 
 const ClassDef kAttachments{{
     Get(L"Count",
