@@ -116,7 +116,7 @@ void DumpItem(std::ostream& out, const Item& item) {
     out << separator << QuoteText(attachment.fileName) << ' ' << attachment.bytes.size();
     separator = ", ";
   }
-  out << " format " << FormatWord(item.format);
+  out << " format " << FormatWord(item.format) << (item.changed ? " changed" : "");
   out << "\n  body " << QuoteText(item.body) << "\n  html " << QuoteText(item.htmlBody) << '\n';
 }
 

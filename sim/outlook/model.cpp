@@ -633,16 +633,28 @@ Attachment& Model::AttachmentById(Id id) {
 }
 
 Id Model::AddAttachment(Id item, const std::string& source, std::int32_t) {
-  auto& attachments = ItemById(item).attachments;
+  Item& target = ItemById(item);
+  if (target.refusesAttachments) throw OperationFailed();
   // By value: later changes to the file do not reach the item.
   Attachment attachment{NewId(), FileNameOf(source), files_.Read(source)};
-  attachments.push_back(attachment);
+  target.attachments.push_back(attachment);
+  target.changed = true;
   return attachment.id;
 }
 
 void Model::RemoveAttachment(Id item, std::int32_t index) {
-  auto& attachments = ItemById(item).attachments;
+  Item& target = ItemById(item);
+  auto& attachments = target.attachments;
   if (index < 1 || index > static_cast<std::int32_t>(attachments.size())) throw OutOfBounds();
+  attachments.erase(attachments.begin() + (index - 1));
+  target.changed = true;
+}
+
+void Model::Detach(const std::string& item, std::int32_t index) {
+  auto& attachments = ItemNamed(item).attachments;
+  if (index < 1 || index > static_cast<std::int32_t>(attachments.size())) {
+    throw ActionRefused(item + " has no attachment " + std::to_string(index));
+  }
   attachments.erase(attachments.begin() + (index - 1));
 }
 
@@ -664,6 +676,7 @@ void Model::SetHtmlBody(Id item, const std::string& html) {
   target.format = BodyFormat::kHtml;
   target.htmlBody = html;
   target.body = WithoutTags(html);
+  target.changed = true;
 }
 
 void Model::SetBody(Id item, const std::string& text) {
@@ -671,6 +684,14 @@ void Model::SetBody(Id item, const std::string& text) {
   target.body = text;
   if (target.format == BodyFormat::kHtml)
     target.htmlBody = "<html><body>" + text + "</body></html>";
+  target.changed = true;
+}
+
+// Outlook counts a write as a change even when it writes what was there.
+void Model::SetBilling(Id item, const std::string& text) {
+  Item& target = ItemById(item);
+  target.billing = text;
+  target.changed = true;
 }
 
 std::int32_t Model::BodyFormatOf(Id item) {

@@ -78,7 +78,11 @@ struct Item {
   BodyFormat format = BodyFormat::kPlain;
   bool shown = false;  // opened in an inspector: Outlook 2002 knows its format from then on
   std::vector<Attachment> attachments;
-  bool refusesHtml = false;  // setting HTMLBody fails, as for a message Outlook has locked
+  bool refusesHtml = false;         // setting HTMLBody fails, as for a message Outlook has locked
+  bool refusesAttachments = false;  // Attachments.Add fails, as for a message Outlook has locked
+  // The add-in wrote to it (Body, HTMLBody, BillingInformation, an attachment added or removed):
+  // Outlook asks whether to save it when it closes. The user's own changes do not count.
+  bool changed = false;
 };
 
 struct Folder {
@@ -215,6 +219,8 @@ class Model {
   // Appends, as Outlook does; the position only places it inside a rich-text body.
   Id AddAttachment(Id item, const std::string& source, std::int32_t position);
   void RemoveAttachment(Id item, std::int32_t index);
+  // The user removes an attachment in Outlook's own window.
+  void Detach(const std::string& item, std::int32_t index);
   void SaveAttachment(Id attachment, const std::string& path);
   // HTMLBody: an HTML item's own; from Outlook 2003 a plain or rich-text item's reads as HTML
   // Outlook makes from its text. Setting it makes the item HTML (a rich-text item loses its
@@ -223,6 +229,7 @@ class Model {
   void SetHtmlBody(Id item, const std::string& html);
   // Setting the Body of an HTML item keeps it HTML, with the new text as all its content.
   void SetBody(Id item, const std::string& text);
+  void SetBilling(Id item, const std::string& text);
   // BodyFormat, from Outlook 2002 (Office's error 438 before); Outlook 2002 reads 0 (unspecified)
   // until the item has been shown.
   std::int32_t BodyFormatOf(Id item);

@@ -123,7 +123,16 @@ NativeOutlook::NativeOutlook(std::uint64_t longestSessionMs)
             kSaveFolder,
             nullptr,
             [this](std::unique_ptr<AddIn> addIn) { endedWith_ = std::move(addIn); }},
-      dialog_(platform_.forms) {}
+      dialog_(platform_.forms) {
+  host_.takeMessageBoxes = [this] {
+    std::vector<std::pair<std::string, std::string>> shown;
+    const auto& boxes = platform_.shell.MessageBoxes();
+    for (; boxesReported_ < boxes.size(); ++boxesReported_) {
+      shown.emplace_back(boxes[boxesReported_].caption, boxes[boxesReported_].text);
+    }
+    return shown;
+  };
+}
 
 std::unique_ptr<SessionRunner> NativeOutlook::Runner(const std::filesystem::path& sessionFile,
                                                      std::ostream& out) {

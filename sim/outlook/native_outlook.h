@@ -25,6 +25,7 @@ class NativeOutlook {
   NativeOutlook& operator=(const NativeOutlook&) = delete;
 
   sim::FakePlatform& platform() { return platform_; }
+  sim::FakeEncoder& encoder() { return encoder_; }
   const std::shared_ptr<Model>& model() const { return model_; }
   const SessionHost& host() const { return host_; }
   CallGate& gate() { return gate_; }
@@ -47,6 +48,7 @@ class NativeOutlook {
   NativeOptionsDialog dialog_;
   // The add-in of a process that ended under it: released only when nothing looks any more.
   std::unique_ptr<AddIn> endedWith_;
+  std::size_t boxesReported_ = 0;
 };
 
 }  // namespace voxtrel::olsim

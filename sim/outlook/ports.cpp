@@ -376,7 +376,7 @@ class MailItemPort final : public outlook::IMailItem, Port {
     return Call([&] { return M()->ItemById(id_).billing; });
   }
   void BillingInformation(const std::string& value) override {
-    Call([&] { M()->ItemById(id_).billing = value; });
+    Call([&] { M()->SetBilling(id_, value); });
   }
   Subscription SubscribeSend(SendHandler handler) override {
     const std::string what = "Send of " + M()->ItemById(id_).name;

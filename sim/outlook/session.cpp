@@ -28,7 +28,7 @@ const std::map<std::string, ItemKind> kItemKinds = {{"contact", ItemKind::kConta
 
 constexpr char kMailUsage[] =
     "mail ID in FOLDER [sent] [subject TEXT] [body TEXT] [html TEXT] [format plain|html|rtf] "
-    "[refuse-html] [attach NAME FILE]...";
+    "[refuse-html] [refuse-attach] [attach NAME FILE]...";
 
 const std::map<std::string, BodyFormat> kFormats = {
     {"plain", BodyFormat::kPlain}, {"html", BodyFormat::kHtml}, {"rtf", BodyFormat::kRtf}};
@@ -168,6 +168,11 @@ void SessionRunner::Continue() {
 }
 
 void SessionRunner::ReportHandlerFailures(int line) {
+  if (host_.takeMessageBoxes) {
+    for (const auto& [caption, text] : host_.takeMessageBoxes()) {
+      out_ << "message box " << QuoteText(caption) << ' ' << QuoteText(text) << '\n';
+    }
+  }
   for (const std::string& failure : host_.takeHandlerFailures()) {
     out_ << "line " << line << ": the add-in's " << failure << '\n';
   }
@@ -261,9 +266,7 @@ const std::map<std::string, SessionRunner::Action>& SessionRunner::Actions() {
       {"reply", {"reply inline ID", 3, 3, true, &SessionRunner::Reply}},
       {"detach",
        {"detach ID N", 3, 3, true,
-        [](SessionRunner& r, const Words& w) {
-          r.model_->RemoveAttachment(r.model_->ItemNamed(w[1]).id, Number(w[2], r.usage_));
-        }}},
+        [](SessionRunner& r, const Words& w) { r.model_->Detach(w[1], Number(w[2], r.usage_)); }}},
       {"save", {"save ID N FILE", 4, 4, false, &SessionRunner::Save}},
       {"screenshot",
        {"screenshot FILE", 2, 2, false,
@@ -313,7 +316,7 @@ void SessionRunner::AddMail(const Words& words) {
   Require(words[2] == "in", usage_);
   Item& mail = model_->ItemById(model_->AddItem(words[1], ItemKind::kMail, words[3]));
   bool hasBody = false;
-  bool refusesHtml = false;
+  bool refusesHtml = false, refusesAttachments = false;
   for (std::size_t i = 4; i < words.size(); ++i) {
     const std::string& option = words[i];
     const std::size_t left = words.size() - i - 1;
@@ -332,6 +335,8 @@ void SessionRunner::AddMail(const Words& words) {
       mail.format = KindNamed(kFormats, words[++i], usage_);
     } else if (option == "refuse-html") {
       refusesHtml = true;
+    } else if (option == "refuse-attach") {
+      refusesAttachments = true;
     } else if (option == "attach" && left >= 2) {
       const std::string& name = words[i + 1];
       model_->Attach(mail.id, name, ReadSessionFile(words[i + 2]));
@@ -341,6 +346,9 @@ void SessionRunner::AddMail(const Words& words) {
     }
   }
   mail.refusesHtml = refusesHtml;
+  mail.refusesAttachments = refusesAttachments;
+  // As the mail arrived or was saved: nothing the add-in wrote.
+  mail.changed = false;
 }
 
 std::string SessionRunner::ReadSessionFile(const std::string& name) const {

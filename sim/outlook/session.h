@@ -8,6 +8,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/registry.h"
@@ -61,6 +62,9 @@ struct SessionHost {
   // Outlook's process ends with the add-in still loaded (fast shutdown): it is never released
   // while the session is looked at.
   std::function<void(std::unique_ptr<AddIn>)> processEnds = nullptr;
+  // The message boxes the add-in showed since the last call, each answered with OK by the user:
+  // caption, then text.
+  std::function<std::vector<std::pair<std::string, std::string>>()> takeMessageBoxes = nullptr;
 };
 
 // The add-in's options dialog as a user sees it.
@@ -136,6 +140,7 @@ class SessionRunner {
   void ReportHeld();
   void CallAddIn(const char* what, const std::function<void(AddIn&)>& call);
   std::string ReadSessionFile(const std::string& name) const;
+  // What the add-in showed the user and let out to Outlook while the line ran.
   void ReportHandlerFailures(int line);
 
   std::shared_ptr<Model> model_;

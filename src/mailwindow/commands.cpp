@@ -1,13 +1,18 @@
+#include "audio/mod_utils.h"
 #include "common/classic.h"
 #include "host/error_trace.h"
 #include "host/mod_trace_write.h"
 #include "mailwindow/mail_window.h"
 #include "mailwindow/required.h"
+#include "platform/platform.h"
 
 namespace voxtrel {
 namespace {
 
 using modTraceWrite::TraceWrite;
+
+constexpr char kNotStarted[] = "The recording could not be started";
+constexpr char kNotAttached[] = "The recording could not be attached";
 
 const char* TrueFalse(bool value) {
   return value ? "True" : "False";
@@ -29,10 +34,69 @@ std::string MailWindow::MessageFile() {
   return Required(iAudio).workingFile(Audio::kMessageFile);
 }
 
-// Writing back what was read marks the item changed, so Outlook saves the attachment change.
+// Writing back what was read marks the item changed, so Outlook saves the attachment change. A
+// received message is left as it came: Outlook would ask to save changes nobody made.
 void MailWindow::TouchMailItem() {
   outlook::IMailItem& mail = Required(oMail_);
+  if (mail.Sent()) return;
   mail.BillingInformation(mail.BillingInformation());
+}
+
+void MailWindow::ShowRecordButton() {
+  Required(btnRecord).Caption(kCaptionRecord);
+  ChangePicture(*btnRecord, kFaceRecord);
+  btnRecord->Visible(true);
+  Required(btnPause).Visible(false);
+  btnPause->Caption(kCaptionPause);
+  ChangePicture(*btnPause, kFacePause);
+  Required(btnPlay).Visible(Required(cmbFiles).ListCount() > 0);
+}
+
+// The user may try again at once; a message box says why nothing was attached, as the trace
+// is not where a user looks.
+void MailWindow::RecordingFailed(const std::string& what, const std::string& why) {
+  const std::string reason = classic::Trim(why);
+  TraceWrite("MailWindow.btnRecord: " + what + ": " + reason);
+  ShowRecordButton();
+  platform::Current().shell.ShowMessageBox(what + ".\r\n" + reason, modUtils::kAppTitle);
+}
+
+// Discarded unsaved: a paused recording that Delete ends is not the user's message.
+void MailWindow::EndPausedRecording(Audio& audio) {
+  audio.Abandon();
+  TraceWrite("MailWindow.btnDelete_Click: the paused recording is discarded");
+  ShowRecordButton();
+}
+
+// Record has returned with the caption "Stop": a recording that could not start, or made no
+// new message, gives the bar back; a finished one is attached; one that runs keeps the bar.
+void MailWindow::AfterRecord(Audio& audio, bool starting) {
+  if (const std::optional<std::string> failure = audio.recordFailure()) {
+    // When it was stopping, the message file there is an older one, or none.
+    RecordingFailed(starting ? kNotStarted : kNotAttached, *failure);
+  } else if (audio.bFinishedRecording) {
+    if (const std::optional<std::string> refused = AddAttachment(MessageFile())) {
+      RecordingFailed(kNotAttached, *refused);
+    } else {
+      RecordingAttached();
+    }
+  }
+}
+
+void MailWindow::RecordingAttached() {
+  // Outlook appends it: the new recording is the last voice attachment.
+  if (cmbFiles && cmbFiles->ListCount() > 1) cmbFiles->ListIndex(cmbFiles->ListCount());
+  TraceWrite("Mailwindow.btnRecord: Attachment added");
+  Required(btnRecord).Caption(kCaptionRecord);
+  ChangePicture(*btnRecord, kFaceRecord);
+  btnRecord->Visible(false);
+  Required(btnPause).Visible(false);
+  btnPause->Caption(kCaptionPause);
+  ChangePicture(*btnPause, kFacePause);
+  Required(btnPlay).Visible(true);
+  Required(btnDelete).Visible(true);
+  bHasAttachments = true;
+  TouchMailItem();
 }
 
 void MailWindow::btnRecord_Click(outlook::IButton& Ctrl, bool&) {
@@ -42,7 +106,8 @@ void MailWindow::btnRecord_Click(outlook::IButton& Ctrl, bool&) {
   ClickBanner("--- RECORD ----", "btnRecord_Click", Ctrl.Caption());
   TraceErrors("MailWindow.btnRecord_Click } ERROR: ", [&] {
     Required(btnPlay).Visible(false);
-    if (Required(btnRecord).Caption() == kCaptionRecord) {
+    const bool starting = Required(btnRecord).Caption() == kCaptionRecord;
+    if (starting) {
       Required(audio).Creator = self;
       TraceWrite("Audio.Record: Creator Set");
       btnRecord->Caption(kCaptionStop);
@@ -56,22 +121,7 @@ void MailWindow::btnRecord_Click(outlook::IButton& Ctrl, bool&) {
     const std::string caption = Required(btnRecord).Caption();
     TraceWrite("MailWindow.btnRecord: btnRecord.Caption = '" + caption +
                "' bFinishedRecording = " + TrueFalse(audio->bFinishedRecording));
-    if (caption == kCaptionStop && audio->bFinishedRecording) {
-      AddAttachment(MessageFile());
-      // Outlook appends it: the new recording is the last voice attachment.
-      if (cmbFiles && cmbFiles->ListCount() > 1) cmbFiles->ListIndex(cmbFiles->ListCount());
-      TraceWrite("Mailwindow.btnRecord: Attachment added");
-      btnRecord->Caption(kCaptionRecord);
-      ChangePicture(*btnRecord, kFaceRecord);
-      btnRecord->Visible(false);
-      Required(btnPause).Visible(false);
-      btnPause->Caption(kCaptionPause);
-      ChangePicture(*btnPause, kFacePause);
-      Required(btnPlay).Visible(true);
-      Required(btnDelete).Visible(true);
-      bHasAttachments = true;
-      TouchMailItem();
-    }
+    if (caption == kCaptionStop) AfterRecord(*audio, starting);
     TraceWrite("---------------------------");
   });
 }
@@ -101,6 +151,10 @@ void MailWindow::btnDelete_Click(outlook::IButton& Ctrl, bool& CancelDefault) {
   bool again = false;
   TraceErrors("MailWindow.btnDelete_Click} ERROR: ", [&] {
     outlook::IButton& pause = Required(btnPause);
+    if (Required(btnRecord).Caption() == kCaptionStop && pause.Caption() == kCaptionContinue) {
+      EndPausedRecording(Required(audio));
+      return;
+    }
     if (pause.Caption() == kCaptionContinue) {
       pause.Caption(kCaptionPause);
       ChangePicture(pause, kFacePause);
@@ -111,8 +165,14 @@ void MailWindow::btnDelete_Click(outlook::IButton& Ctrl, bool& CancelDefault) {
     }
     if (oMail_) {
       auto attachments = oMail_->Attachments();
-      if (Required(attachments).Count() == 0) return;
-      attachments->Remove(SelectedAttachmentIndex());
+      if (Required(attachments).Count() == 0 && listedAttachments.empty()) return;
+      // Only a voice attachment that is still the selected entry's is removed.
+      const std::int16_t position = SelectedAttachmentIndex();
+      if (position == 0) {
+        RefreshStaleList("MailWindow.btnDelete_Click");
+        return;
+      }
+      attachments->Remove(position);
       cmbFiles = RefreshComboList(cmbFiles);
       if (Required(cmbFiles).ListCount() == 0) {
         Required(btnDelete).Visible(false);
@@ -127,11 +187,13 @@ void MailWindow::btnDelete_Click(outlook::IButton& Ctrl, bool& CancelDefault) {
   if (again) btnDelete_Click(Ctrl, CancelDefault);
 }
 
-void MailWindow::AddAttachment(const std::string& path) {
+std::optional<std::string> MailWindow::AddAttachment(const std::string& path) {
+  std::optional<std::string> failure = "The window shows no mail item.";
   bool again = false;
-  TraceErrors("MailWindow.AddAttachment} ERROR: ", [&] {
+  try {
     if (oMail_) {
-      Required(oMail_->Attachments()).Add(path, 1);
+      Required(Required(oMail_->Attachments()).Add(path, 1));
+      failure.reset();
       TraceWrite("MailWindow.AddAttachment: Voxtrel.mp3 Attached");
       cmbFiles = RefreshComboList(cmbFiles);
     } else if (mvarInspector) {
@@ -141,8 +203,12 @@ void MailWindow::AddAttachment(const std::string& path) {
       TraceWrite("MailWindow.AddAttachment: mvarExplorer");
       again = BindMailItemOfWindow();
     }
-  });
-  if (again) AddAttachment(path);
+  } catch (...) {
+    const std::string description = CurrentErrorDescription();
+    if (failure) failure = description;
+    TraceErrorLine("MailWindow.AddAttachment} ERROR: ", description);
+  }
+  return again ? AddAttachment(path) : failure;
 }
 
 // Right of the bar's last visible control, on the row of its last control.

@@ -84,6 +84,8 @@ void MailWindow::EndAll() noexcept {
 
 void MailWindow::oMail(std::shared_ptr<outlook::IMailItem> vData) {
   if (vData == oMail_) return;
+  // The list's entries stood for the other item's attachments.
+  listedAttachments.clear();
   oMailSend.reset();
   oMail_ = std::move(vData);
   if (!oMail_) return;

@@ -3,8 +3,10 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "audio/audio.h"
 #include "common/event.h"
@@ -74,13 +76,27 @@ class MailWindow final : public std::enable_shared_from_this<MailWindow> {
   void btnProperties_Click(bool& CancelDefault);
   void AddButtonsToBar();
   std::shared_ptr<outlook::IComboBox> RefreshComboList(std::shared_ptr<outlook::IComboBox> list);
+  // The position of the selected entry's voice attachment when it still stands where and as it
+  // was listed; 0 otherwise, for nothing selected too.
   std::int16_t SelectedAttachmentIndex();
+  // The list no longer matches the mail item (the user changed its attachments): listed again,
+  // with the buttons that fit it; nothing else is done.
+  void RefreshStaleList(std::string_view routine);
+  void ShowButtonsForList();
   // The command bar's buttons.
   void btnRecord_Click(outlook::IButton& Ctrl, bool& CancelDefault);
   void btnPause_Click(outlook::IButton& Ctrl, bool& CancelDefault);
   void btnDelete_Click(outlook::IButton& Ctrl, bool& CancelDefault);
   void btnPlay_Click(outlook::IButton& Ctrl, bool& CancelDefault);
-  void AddAttachment(const std::string& path);
+  // Why the file was not attached; nothing when it was.
+  std::optional<std::string> AddAttachment(const std::string& path);
+  // A recording that could not start, or made nothing to attach: the bar goes back to Record and
+  // the user is told why.
+  void RecordingFailed(const std::string& what, const std::string& why);
+  void AfterRecord(Audio& audio, bool starting);
+  void RecordingAttached();
+  void EndPausedRecording(Audio& audio);
+  void ShowRecordButton();
   void PositionAudioForm();
   void iAudio_finishedPlaying();
   void TouchMailItem();
@@ -140,6 +156,14 @@ class MailWindow final : public std::enable_shared_from_this<MailWindow> {
   std::shared_ptr<outlook::IButton> btnRecord;
   std::shared_ptr<outlook::IButton> btnDelete;
   std::shared_ptr<outlook::IComboBox> cmbFiles;
+  // What the Files list's entries stood for when they were listed: each voice attachment's
+  // position and name, and how many attachments the mail item had then.
+  struct ListedAttachment {
+    std::int32_t position;
+    std::string name;
+  };
+  std::vector<ListedAttachment> listedAttachments;
+  std::int32_t listedAttachmentCount = 0;
   std::shared_ptr<outlook::IButton> btnPause;
   std::shared_ptr<outlook::IButton> btnProperties;
   outlook::Subscription btnPlayClick;

@@ -1,24 +1,43 @@
 #include "common/classic.h"
 #include "host/error_trace.h"
+#include "host/mod_trace_write.h"
 #include "mailwindow/mail_window.h"
 #include "mailwindow/required.h"
 
 namespace voxtrel {
 
-// Maps the Files list's selection to the attachment's position: the list holds only the voice
-// attachments, so unless every attachment is listed they are counted off in order.
+// Maps the Files list's selection to the attachment's position as it was listed. The user may
+// have removed or added attachments in Outlook's own window since: then the position may hold
+// another file, so only an unchanged count and the entry's own name there will do.
 std::int16_t MailWindow::SelectedAttachmentIndex() {
   auto attachments = Required(oMail_).Attachments();
-  const std::int32_t n = Required(attachments).Count();
-  const std::int32_t k = Required(cmbFiles).ListCount();
-  if (k == n) return classic::CInt(cmbFiles->ListIndex());
-  std::int32_t j = 1;
-  for (std::int32_t position = 1; position <= n; ++position) {
-    if (!IsVoiceAttachment(Required(attachments->Item(position)).FileName())) continue;
-    if (j == cmbFiles->ListIndex()) return classic::CInt(position);
-    ++j;
+  const std::int32_t count = Required(attachments).Count();
+  const std::int32_t selected = Required(cmbFiles).ListIndex();
+  if (count != listedAttachmentCount || selected < 1 ||
+      selected > static_cast<std::int32_t>(listedAttachments.size())) {
+    return 0;
   }
-  return 0;
+  const ListedAttachment& entry = listedAttachments[static_cast<std::size_t>(selected - 1)];
+  if (Required(attachments->Item(entry.position)).FileName() != entry.name) return 0;
+  return classic::CInt(entry.position);
+}
+
+void MailWindow::RefreshStaleList(std::string_view routine) {
+  modTraceWrite::TraceWrite(std::string(routine) +
+                            ": the Files list no longer matches the attachments; listed again");
+  cmbFiles = RefreshComboList(cmbFiles);
+  ShowButtonsForList();
+}
+
+// Play and Delete only with an entry to act on; Record again in a message being written once
+// its voice attachments are gone.
+void MailWindow::ShowButtonsForList() {
+  if (Required(cmbFiles).ListCount() == 0) {
+    Required(btnPlay).Visible(false);
+    Required(btnDelete).Visible(false);
+    if (bComposing) Required(btnRecord).Visible(true);
+  }
+  if (cmbFiles->ListCount() < 2) cmbFiles->Visible(false);
 }
 
 void MailWindow::btnPlay_Click(outlook::IButton& Ctrl, bool&) {
@@ -26,6 +45,15 @@ void MailWindow::btnPlay_Click(outlook::IButton& Ctrl, bool&) {
   const std::shared_ptr<Audio> audio = iAudio;
   ClickBanner("--- PLAY ---", "btnPlay_Click", Ctrl.Caption());
   TraceErrors("MailWindow.btnPlay_Click } ERROR: ", [&] {
+    // Only a voice attachment that is still the selected entry's is saved and played.
+    std::int16_t position = 0;
+    if (Required(audio).bFinishedPlaying) {
+      position = SelectedAttachmentIndex();
+      if (position == 0) {
+        RefreshStaleList("MailWindow.btnPlay_Click");
+        return;
+      }
+    }
     if (Required(btnPlay).Caption() == kCaptionPlay) {
       Required(audio).Creator = self;
       Required(btnRecord).Visible(false);
@@ -38,7 +66,7 @@ void MailWindow::btnPlay_Click(outlook::IButton& Ctrl, bool&) {
     }
     audio->fileName(MessageFile());
     if (audio->bFinishedPlaying) {
-      auto attachment = Required(Required(oMail_).Attachments()).Item(SelectedAttachmentIndex());
+      auto attachment = Required(Required(oMail_).Attachments()).Item(position);
       Required(attachment).SaveAsFile(audio->fileName());
     }
     audio->Play(false);

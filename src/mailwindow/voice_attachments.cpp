@@ -30,11 +30,16 @@ std::shared_ptr<outlook::IComboBox> MailWindow::RefreshComboList(
     } else {
       outlook::IComboBox& files = Required(list);
       files.Clear();
+      listedAttachments.clear();
+      listedAttachmentCount = 0;
       auto attachments = oMail_->Attachments();
       const std::int32_t count = Required(attachments).Count();
+      listedAttachmentCount = count;
       for (std::int32_t position = 1; position <= count; ++position) {
         const std::string name = Required(attachments->Item(position)).FileName();
-        if (IsVoiceAttachment(name)) files.AddItem(name);
+        if (!IsVoiceAttachment(name)) continue;
+        files.AddItem(name);
+        listedAttachments.push_back({position, name});
       }
       if (files.ListCount() > 1) files.Visible(true);
     }

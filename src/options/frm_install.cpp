@@ -101,10 +101,17 @@ void frmInstall::Form_Load() {
   window.SetCheckBoxVisible(kChkSignature, true);
   const std::string stored = classic::CStr(
       Registry::GetValue(platform::kHkeyCurrentUser, Registry::kSettingsKey, kTagLine));
+  // Showing the stored value is no choice of the user's: "True" or "7" stay as they are.
+  loading_ = true;
+  struct Loaded {
+    bool& loading;
+    ~Loaded() { loading = false; }
+  } const loaded{loading_};
   window.SetCheckBoxValue(kChkSignature, BoxStateOf(stored));
 }
 
 void frmInstall::chkSignature_Click() {
+  if (loading_) return;
   const int state = window_->CheckBoxValue(kChkSignature);
   Registry::SetValue(platform::kHkeyCurrentUser, Registry::kSettingsKey, kTagLine,
                      std::to_string(state));

@@ -45,6 +45,7 @@ class frmInstall final : private platform::IDialogEvents {
   void CloseBox() override;
 
   std::unique_ptr<platform::IDialog> window_;
+  bool loading_ = false;  // the box shows the stored value: its click is not the user's
 };
 
 }  // namespace voxtrel

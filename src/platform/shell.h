@@ -37,7 +37,7 @@ class IShell {
   // The short (8.3) form of an existing path, of any length (GetShortPathNameA); nullopt when
   // the path cannot be resolved.
   virtual std::optional<std::string> ShortPath(std::string_view path) = 0;
-  // A message box with the OK button only.
+  // A message box with the OK button only, modal to every window of the calling thread.
   virtual void ShowMessageBox(std::string_view text, std::string_view caption) = 0;
   // ShellExecuteA with no verb (the default action) and no parameters; `owner` is a window
   // handle. Its result is not reported.

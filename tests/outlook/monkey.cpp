@@ -1,12 +1,15 @@
 // A monkey at Outlook: random user sessions, each action chosen from what the windows show at
 // that moment (a click on any visible button of the active window's bar, a choice in its Files
-// list, a wait, open, compose, select, send, close, ...), played natively on the virtual clock,
-// against an Outlook of a random version (2000 to 365), with Word as the editor now and then.
-// Some sessions end without quit, as when Outlook's process ends. No session may crash, leak,
-// hang, let an exception out to Outlook, keep Outlook 2000-2003 in memory or keep anything of
-// Outlook's after its release. A failing session is printed as a session file that replays it.
+// list, a wait, open, compose, select, send, close, an attachment removed in Outlook's own
+// window, ...), played natively on the virtual clock, against an Outlook of a random version
+// (2000 to 365), with Word as the editor now and then. Some sessions end without quit, as when
+// Outlook's process ends. No session may crash, leak, hang, let an exception out to Outlook,
+// keep Outlook 2000-2003 in memory or keep anything of Outlook's after its release; nor may the
+// add-in remove an attachment that is not a voice attachment or change a received message. A
+// failing session is printed as a session file that replays it.
 //
 //   monkey [SESSIONS [SEED]]      (defaults: 300 sessions, seed 1)
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <fstream>
@@ -14,7 +17,9 @@
 #include <optional>
 #include <random>
 #include <sstream>
+#include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "sim/outlook/native_outlook.h"
@@ -36,7 +41,7 @@ const std::vector<std::string> kPreamble = {
     "mail m1 in Inbox sent attach report.pdf - attach first.mp3 files/three-seconds.mp3 "
     "attach LOUD.MP3 files/voice.mp3 attach second.mp3 files/two-seconds.mp3",
     "mail m2 in Inbox sent body Hello",
-    "mail d1 in Drafts attach Voxtrel.mp3 files/two-seconds.mp3",
+    "mail d1 in Drafts attach Voxtrel.mp3 files/two-seconds.mp3 attach notes.txt -",
     "mail d2 in Drafts html \"<p>Hi</p>\"",
     "item a1 appointment in Calendar",
     "setting AQ 1",
@@ -80,11 +85,31 @@ class Monkey {
     }
     if (actions_ > kActionsPerSession) return std::nullopt;
     ++actions_;
-    return Choose();
+    std::string line = Choose();
+    if (line.starts_with("detach ")) NoteDetached(line);
+    return line;
   }
 
   // Outlook 2010 and later, unless told to, end without disconnecting the add-in.
   bool FastShutdown() const { return fastShutdown_; }
+
+  // What the add-in did to the user's own: a document it removed, a received message it changed;
+  // empty when nothing.
+  std::string Harm() const {
+    for (const Item& item : model_.Items()) {
+      if (std::ranges::find(received_, item.id) != received_.end() && item.changed) {
+        return "the add-in changed the received message " + item.name;
+      }
+    }
+    for (const auto& [item, attachment] : documents_) {
+      if (std::ranges::find(detached_, attachment) != detached_.end()) continue;
+      const auto& attachments = ItemOf(item).attachments;
+      const bool kept = std::ranges::any_of(
+          attachments, [&](const Attachment& each) { return each.id == attachment; });
+      if (!kept) return "the add-in removed a document of " + ItemOf(item).name;
+    }
+    return {};
+  }
 
  private:
   int Roll(int sides) { return std::uniform_int_distribution<int>(0, sides - 1)(random_); }
@@ -159,7 +184,56 @@ class Monkey {
     return setup;
   }
 
+  const Item& ItemOf(Id id) const {
+    for (const Item& candidate : model_.Items()) {
+      if (candidate.id == id) return candidate;
+    }
+    throw std::logic_error("no item");
+  }
+
+  // The received messages and the documents (attachments that are not voice attachments) the
+  // session started with.
+  void RememberUsersOwn() {
+    for (const Item& item : model_.Items()) {
+      if (item.kind != ItemKind::kMail) continue;
+      if (item.sent) received_.push_back(item.id);
+      for (const Attachment& attachment : item.attachments) {
+        if (!attachment.fileName.ends_with("mp3")) documents_.emplace_back(item.id, attachment.id);
+      }
+    }
+  }
+
+  // The mail item the active window shows: an inspector's, or the explorer's only selection.
+  const Item* ShownMail(const Window& window) const {
+    Id shown = 0;
+    if (!window.IsExplorer()) shown = window.item;
+    if (window.IsExplorer() && window.selection.size() == 1) shown = window.selection.front();
+    if (shown == 0) return nullptr;
+    const Item& item = ItemOf(shown);
+    return item.kind == ItemKind::kMail ? &item : nullptr;
+  }
+
+  // Now and then the user removes one of the shown message's attachments in Outlook's window.
+  std::optional<std::string> Detach(const Window& window) {
+    const Item* mail = ShownMail(window);
+    if (mail == nullptr || mail->attachments.empty()) return std::nullopt;
+    const int index = 1 + Roll(static_cast<int>(mail->attachments.size()));
+    return "detach " + mail->name + " " + std::to_string(index);
+  }
+
+  // "detach ITEM N", about to be played: the attachment the user removes.
+  void NoteDetached(const std::string& line) {
+    std::istringstream words(line.substr(7));
+    std::string name;
+    std::size_t index = 0;
+    words >> name >> index;
+    for (const Item& item : model_.Items()) {
+      if (item.name == name) detached_.push_back(item.attachments.at(index - 1).id);
+    }
+  }
+
   std::string Choose() {
+    if (actions_ == 1) RememberUsersOwn();
     const Window* active = Active();
     std::vector<std::string> options = {"wait 0",    "wait 50", "wait 300",    "wait 1000",
                                         "wait 3000", "open m1", "open m2",     "open d1",
@@ -183,6 +257,8 @@ class Monkey {
     }
     if (model_.ActiveExplorer() && Roll(8) == 0) options.emplace_back("close explorer");
     if (active != nullptr) {
+      // Weighed as a click: a removal matters when a click on the bar follows it.
+      if (auto detach = Detach(*active)) options.insert(options.end(), 3, *detach);
       if (const Bar* bar = OurBar(*active); bar != nullptr && bar->visible) {
         // Clicks weigh most: they are what the add-in does.
         const std::vector<std::string> clicks = Clicks(*bar);
@@ -199,13 +275,18 @@ class Monkey {
   std::size_t preamble_ = 0;
   bool started_ = false;
   int actions_ = 0;
+  std::vector<Id> received_;
+  std::vector<std::pair<Id, Id>> documents_;  // item, attachment
+  std::vector<Id> detached_;                  // by the user
 };
 
 // What makes a played session a failure; empty when it passed.
 std::string Judge(int status, const std::string& output, const std::string& errors,
-                  bool fastShutdown) {
+                  const Monkey& monkey) {
   if (status != 0) return "the session stopped: " + errors;
   if (output.find("the add-in's") != std::string::npos) return "an error reached Outlook";
+  if (const std::string harm = monkey.Harm(); !harm.empty()) return harm;
+  const bool fastShutdown = monkey.FastShutdown();
   // A fast shutdown ends the process with the add-in still holding what it held.
   if (fastShutdown && output.find("fast shutdown") != std::string::npos) return {};
   const std::string held = "held by the add-in: ";
@@ -237,7 +318,7 @@ bool PlayOne(std::uint64_t seed, const std::string& sessionFolder) {
                              },
                              errors);
   g_current = nullptr;
-  const std::string failure = Judge(status, output.str(), errors.str(), monkey.FastShutdown());
+  const std::string failure = Judge(status, output.str(), errors.str(), monkey);
   if (failure.empty()) return true;
   std::cout << "FAILED, seed " << seed << ": " << failure << "\n" << output.str() << '\n';
   PrintReplay(std::cout, lines, seed);

@@ -2,9 +2,11 @@
 // files a window's recording and playback use, and what Delete leaves on disk.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <optional>
 #include <sstream>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -48,6 +50,29 @@ class MailWindowCommands : public ::testing::Test {
            std::to_string(platform().system.ProcessId()) + "-" + std::to_string(n);
   }
 
+  // The active window's control of the Vox Trel bar that the member names.
+  const olsim::Control& Control(const std::string& member) {
+    const olsim::Model& model = *outlook_.model();
+    for (const olsim::Window& window : model.Windows()) {
+      if (window.id != model.ActiveWindow()) continue;
+      for (const olsim::Bar& bar : model.BarsShownBy(window)) {
+        for (const olsim::Control& control : bar.controls) {
+          if (control.tag.starts_with("Voxtrel." + member + ".")) return control;
+        }
+      }
+    }
+    throw std::logic_error("no control " + member);
+  }
+  // The bar is back to Record: shown with its caption, Pause hidden.
+  void ExpectRecordShown() {
+    EXPECT_EQ(Control("btnRecord").caption, "Record");
+    EXPECT_EQ(Control("btnRecord").face, "record");
+    EXPECT_TRUE(Control("btnRecord").visible);
+    EXPECT_FALSE(Control("btnPause").visible);
+    EXPECT_EQ(Control("btnPause").caption, "Pause");
+  }
+  std::vector<sim::FakeShell::MessageBox> MessageBoxes() { return platform().shell.MessageBoxes(); }
+
   olsim::NativeOutlook outlook_;
 };
 
@@ -89,6 +114,91 @@ TEST_F(MailWindowCommands, PlayingSavesTheSelectedAttachmentOverTheWindowsMessag
         [&] {
           EXPECT_EQ(platform().files.Contents(WorkingFolder(1) + "\\Voxtrel.mp3"),
                     Mail("m1").attachments.at(1).bytes);
+        }}});
+}
+
+// The window's working folder holds the message it last played; a recording whose encoder makes
+// nothing must not attach that file in its place.
+TEST_F(MailWindowCommands, ARecordingTheEncoderMadeNothingOfAttachesNothing) {
+  Play({{"folder Drafts mail\nmail d1 in Drafts attach old.mp3 files/one-second.mp3\nstart\n"
+         "open d1\nclick Play\nwait 3000\nclick Delete",
+         [&] {
+           EXPECT_TRUE(platform().files.Exists(WorkingFolder(1) + "\\Voxtrel.mp3"));
+           outlook_.encoder().writesNothing = true;
+         }},
+        {"click Record\nwait 1000\nclick Stop", [&] {
+           EXPECT_TRUE(Mail("d1").attachments.empty());
+           ExpectRecordShown();
+           ASSERT_EQ(MessageBoxes().size(), 1u);
+           EXPECT_EQ(MessageBoxes()[0].caption, "Voxtrel");
+           EXPECT_TRUE(MessageBoxes()[0].text.starts_with(
+               "The recording could not be attached.\r\nThe encoder made no MP3 file at "))
+               << MessageBoxes()[0].text;
+         }}});
+}
+
+// The device never saves the recording: the stop gives up, and the bar does not go on saying
+// Stop over nothing.
+TEST_F(MailWindowCommands, ARecordingThatCouldNotBeSavedGivesTheBarBackToRecord) {
+  Play({{"start\ncompose\nclick Record\nwait 1000",
+         [&] { platform().multimedia.SetSaveFails(true); }},
+        {"click Stop", [&] {
+           EXPECT_TRUE(Mail("new1").attachments.empty());
+           ExpectRecordShown();
+           ASSERT_EQ(MessageBoxes().size(), 1u);
+           EXPECT_EQ(MessageBoxes()[0].text,
+                     "The recording could not be attached.\r\n"
+                     "Temp.wav was not saved within 5 seconds; the recording is lost.");
+         }}});
+}
+
+TEST_F(MailWindowCommands, ARecordingThatCouldNotStartGivesTheBarBackToRecord) {
+  Play({{"start\ncompose", [&] { platform().multimedia.SetCaptureAvailable(false); }},
+        {"click Record",
+         [&] {
+           ExpectRecordShown();
+           EXPECT_EQ(platform().waveIn.OpenStreams(), 0u);
+           ASSERT_EQ(MessageBoxes().size(), 1u);
+           EXPECT_EQ(MessageBoxes()[0].text,
+                     "The recording could not be started.\r\n"
+                     "No wave input device is available for recording.");
+         }},
+        {"wait 1000", [&] { EXPECT_TRUE(Mail("new1").attachments.empty()); }}});
+}
+
+TEST_F(MailWindowCommands, DeleteDuringAPausedRecordingClosesTheDeviceAndSavesNothing) {
+  Play({{"folder Drafts mail\nmail d1 in Drafts attach old.mp3 files/one-second.mp3\nstart\n"
+         "open d1\nclick Record\nwait 1000\nclick Pause\nwait 200",
+         [&] {
+           EXPECT_EQ(platform().waveIn.OpenStreams(), 1u);
+           platform().multimedia.ClearLog();
+         }},
+        {"click Delete", [&] {
+           // Closed, and nothing saved: the device's only commands close it.
+           const std::vector<std::string>& log = platform().multimedia.Log();
+           EXPECT_FALSE(log.empty());
+           EXPECT_TRUE(std::ranges::all_of(log, [](const auto& line) { return line == "Close"; }))
+               << ::testing::PrintToString(log);
+           EXPECT_EQ(platform().waveIn.OpenStreams(), 0u);
+           EXPECT_FALSE(platform().files.Exists(WorkingFolder(1) + "\\Temp.wav"));
+           EXPECT_FALSE(platform().forms.Last("Scope").loaded);
+           ASSERT_EQ(Mail("d1").attachments.size(), 1u);
+           EXPECT_EQ(Mail("d1").attachments[0].fileName, "old.mp3");
+           ExpectRecordShown();
+           EXPECT_TRUE(MessageBoxes().empty());
+         }}});
+}
+
+// The user removed the selected voice file in Outlook's own window: the document now at its
+// position is neither saved nor played.
+TEST_F(MailWindowCommands, PlayOnAListTheUserMadeStaleSavesNothing) {
+  Play(
+      {{"mail m1 in Inbox sent attach a.mp3 files/one-second.mp3 attach report.pdf -\nstart\n"
+        "open m1\ndetach m1 1\nclick Play",
+        [&] {
+          EXPECT_FALSE(platform().files.Exists(WorkingFolder(1) + "\\Voxtrel.mp3"));
+          EXPECT_TRUE(platform().multimedia.Log().empty());
+          EXPECT_FALSE(Mail("m1").changed);
         }}});
 }
 

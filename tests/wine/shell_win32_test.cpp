@@ -40,10 +40,14 @@ bool IsClass(HWND window, const wchar_t* name) {
 // texts, then "[button]"s; pressed with OK, which must be there. A thread timer looks for it,
 // so the box's own modal loop runs the look and a test can never block on the box.
 thread_local std::vector<std::string> seen;
+// A window of the thread's own, and whether it took input while the box was up.
+thread_local HWND bystander = nullptr;
+thread_local bool bystanderEnabled = true;
 
 BOOL CALLBACK AnswerDialog(HWND window, LPARAM) {
   if (!IsWindowVisible(window) || !IsClass(window, L"#32770")) return TRUE;
   seen = {TextOf(window)};
+  if (bystander != nullptr) bystanderEnabled = IsWindowEnabled(bystander) != FALSE;
   // Wine's message box holds every button and hides the ones it does not need.
   for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
     if (!IsWindowVisible(child) || TextOf(child).empty()) continue;
@@ -74,11 +78,22 @@ TEST_F(ShellOnWindows, AMessageBoxHasOnlyOkAndItsTextInTheAnsiCodePage) {
   const std::string text = "Nachricht f\xC3\xBCr M\xC3\xBCller";  // "für Müller" in UTF-8
   const std::string caption = "Vox Trel \xC3\xA9t\xC3\xA9";
   seen.clear();
+  // The host's window, shown on this thread as Outlook's are.
+  bystander = CreateWindowExW(0, L"STATIC", L"Outlook", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200,
+                              100, nullptr, nullptr, nullptr, nullptr);
+  ASSERT_NE(bystander, nullptr);
+  bystanderEnabled = true;
   const UINT_PTR timer = SetTimer(nullptr, 0, 20, &LookForDialog);
   shell().ShowMessageBox(text, caption);  // returns once OK is pressed
   KillTimer(nullptr, timer);
+  const bool enabledAfter = IsWindowEnabled(bystander) != FALSE;
+  DestroyWindow(bystander);
+  bystander = nullptr;
   // The caption, then the controls in the box's own order.
   EXPECT_EQ(seen, (std::vector<std::string>{ThroughAnsi(caption), "[OK]", ThroughAnsi(text)}));
+  // Task-modal: the thread's other windows take no input while it is up, and do again after.
+  EXPECT_FALSE(bystanderEnabled);
+  EXPECT_TRUE(enabledAfter);
 }
 
 // A file written through the short form of a folder is found under the long form.

@@ -25,6 +25,7 @@
 #include "sim/outlook/session.h"
 #include "sim/outlook/win32/addin_host.h"
 #include "sim/outlook/win32/connections.h"
+#include "sim/outlook/win32/message_boxes.h"
 #include "sim/outlook/win32/options_dialog_window.h"
 #include "sim/outlook/win32/sim_object.h"
 #include "sim/outlook/win32/sim_windows.h"
@@ -246,6 +247,8 @@ int Main(int argc, char** argv) {
                    FolderOf(FullPath(options.session)),
                    [&windows](const std::string& path) { windows.Screenshot(path); },
                    [&endedWith](std::unique_ptr<AddIn> addIn) { endedWith = std::move(addIn); }};
+  MessageBoxAnswerer messageBoxes;
+  host.takeMessageBoxes = [&messageBoxes] { return messageBoxes.Take(); };
   int status = 0;
   {
     SessionRunner runner(model, host, options.session, std::cout);

@@ -199,7 +199,14 @@ const ClassDef kMailItem{
             [](Object& self, Model& m, const Args& args) {
               m.SetHtmlBody(self.id(), args.TextValue());
             }),
-        ItemText(L"BillingInformation", &Item::billing),
+        Property(
+            L"BillingInformation",
+            [](Object& self, Model& m, const Args&) -> Value {
+              return m.ItemById(self.id()).billing;
+            },
+            [](Object& self, Model& m, const Args& args) {
+              m.SetBilling(self.id(), args.TextValue());
+            }),
         Get(L"Sent",
             [](Object& self, Model& m, const Args&) -> Value {
               return m.ItemById(self.id()).sent;

@@ -95,8 +95,10 @@ std::optional<std::string> Win32Shell::ShortPath(std::string_view path) {
   return std::nullopt;
 }
 
+// Task-modal: the host's windows on this thread take no clicks until it is answered, so no
+// command runs again underneath it.
 void Win32Shell::ShowMessageBox(std::string_view text, std::string_view caption) {
-  MessageBoxA(nullptr, Utf8ToAnsi(text).c_str(), Utf8ToAnsi(caption).c_str(), MB_OK);
+  MessageBoxA(nullptr, Utf8ToAnsi(text).c_str(), Utf8ToAnsi(caption).c_str(), MB_OK | MB_TASKMODAL);
 }
 
 }  // namespace voxtrel::win32
