@@ -87,7 +87,8 @@ void Connect::AddinInstance_OnConnection(std::shared_ptr<outlook::IApplication> 
                                        platform::Current().system.WindowsVersion())));
     const std::string version = oApp->Version();
     TraceWrite("Using Outlook: " + version);
-    releaseAtLastWindow = MajorVersion(version) < 12;
+    outlookVersion = MajorVersion(version);
+    releaseAtLastWindow = outlookVersion < 12;
     SubscribeExplorer(oApp->ActiveExplorer());
     SubscribeInspectors(oApp->Inspectors());
     TraceWrite("Connect: Opened No Problem!");
@@ -140,7 +141,7 @@ void Connect::ReleaseAll() noexcept {
 }
 
 std::shared_ptr<MailWindow> Connect::NewMailWindow() {
-  return std::make_shared<MailWindow>(++mailWindowsMade);
+  return std::make_shared<MailWindow>(++mailWindowsMade, outlookVersion);
 }
 
 void Connect::SubscribeExplorer(std::shared_ptr<outlook::IExplorer> explorer) {

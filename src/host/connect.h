@@ -69,6 +69,7 @@ class Connect {
   outlook::Subscription OLInspectorsNewInspector;
   std::vector<OpenInspector> openInspectors;
   bool releaseAtLastWindow = false;  // Outlook 2000 to 2003
+  int outlookVersion = 0;            // Application.Version's first number
   int mailWindowsMade = 0;           // numbers each window's controls apart
   std::uint64_t inspectorsTracked = 0;
 };

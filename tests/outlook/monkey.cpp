@@ -1,10 +1,12 @@
 // A monkey at Outlook: random user sessions, each action chosen from what the windows show at
 // that moment (a click on any visible button of the active window's bar, a choice in its Files
 // list, a wait, open, compose, select, send, close, ...), played natively on the virtual clock,
-// against an Outlook of a random version (2000 to 365), with Word as the editor now and then.
-// Some sessions end without quit, as when Outlook's process ends. No session may crash, leak,
-// hang, let an exception out to Outlook, keep Outlook 2000-2003 in memory or keep anything of
-// Outlook's after its release. A failing session is printed as a session file that replays it.
+// against an Outlook of a random version (2000 to 365), with Word as the editor now and then,
+// and now and then a program's copy on the clipboard between actions. Some sessions end without
+// quit, as when Outlook's process ends. No session may crash, leak, hang, let an exception out
+// to Outlook, keep Outlook 2000-2003 in memory, keep anything of Outlook's after its release or
+// leave the clipboard other than the last copy left it. A failing session is printed as a
+// session file that replays it.
 //
 //   monkey [SESSIONS [SEED]]      (defaults: 300 sessions, seed 1)
 #include <cstdint>
@@ -15,6 +17,7 @@
 #include <random>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "sim/outlook/native_outlook.h"
@@ -42,6 +45,18 @@ const std::vector<std::string> kPreamble = {
     "setting AQ 1",
 };
 
+// What programs copy: text in one encoding or another, HTML, a picture, file names, and all of
+// them at once.
+const std::vector<std::string> kCopies = {
+    "clipboard \"plain text\"",
+    "clipboard unicode \"\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E \xC3\xA9\"",
+    "clipboard html \"<b>bold</b> text\"",
+    "clipboard picture files/picture.bmp",
+    "clipboard files \"C:\\Users\\Ann\\notes.txt\" C:\\a.doc",
+    "clipboard unicode \"\xCE\xB1\xCE\xB2\" html \"<i>a</i>\" picture files/picture.bmp files "
+    "C:\\b.txt",
+};
+
 // The session being played, for a report even when a sanitizer ends the process.
 std::vector<std::string>* g_current = nullptr;
 std::uint64_t g_seed = 0;
@@ -64,6 +79,17 @@ class Monkey {
 
   // The next action, chosen from the state now; nullopt when the session is over.
   std::optional<std::string> Next() {
+    CheckClipboard();
+    return Remember(NextLine());
+  }
+
+  // Outlook 2010 and later, unless told to, end without disconnecting the add-in.
+  bool FastShutdown() const { return fastShutdown_; }
+  // What went wrong that the output does not show; empty when nothing did.
+  const std::string& Failure() const { return failure_; }
+
+ private:
+  std::optional<std::string> NextLine() {
     if (setup_.empty()) setup_ = Setup();
     if (preamble_ < setup_.size()) return setup_[preamble_++];
     if (!started_) {
@@ -83,11 +109,31 @@ class Monkey {
     return Choose();
   }
 
-  // Outlook 2010 and later, unless told to, end without disconnecting the add-in.
-  bool FastShutdown() const { return fastShutdown_; }
-
- private:
   int Roll(int sides) { return std::uniform_int_distribution<int>(0, sides - 1)(random_); }
+
+  // The clipboard as the dump shows it.
+  std::vector<std::pair<std::string, std::string>> Clipboard() const {
+    std::vector<std::pair<std::string, std::string>> formats;
+    for (const ClipboardFormatView& view : model_.Clipboard().formats) {
+      formats.emplace_back(view.name, view.digest);
+    }
+    return formats;
+  }
+
+  // Between actions the clipboard holds what the last copy put there, whatever the add-in did.
+  void CheckClipboard() {
+    const bool copied = lastLine_.starts_with("clipboard ");
+    if (copied || !clipboard_) {
+      clipboard_ = Clipboard();
+    } else if (failure_.empty() && Clipboard() != *clipboard_) {
+      failure_ = "the clipboard changed after \"" + lastLine_ + "\"";
+    }
+  }
+
+  std::optional<std::string> Remember(std::optional<std::string> line) {
+    lastLine_ = line.value_or(std::string());
+    return line;
+  }
 
   template <typename T>
   const T& Pick(const std::vector<T>& from) {
@@ -182,6 +228,7 @@ class Monkey {
       if (Unsent(active->item)) options.emplace_back("send");
     }
     if (model_.ActiveExplorer() && Roll(8) == 0) options.emplace_back("close explorer");
+    if (Roll(5) == 0) options.push_back(Pick(kCopies));
     if (active != nullptr) {
       if (const Bar* bar = OurBar(*active); bar != nullptr && bar->visible) {
         // Clicks weigh most: they are what the add-in does.
@@ -199,15 +246,19 @@ class Monkey {
   std::size_t preamble_ = 0;
   bool started_ = false;
   int actions_ = 0;
+  std::string lastLine_;
+  std::optional<std::vector<std::pair<std::string, std::string>>> clipboard_;
+  std::string failure_;
 };
 
 // What makes a played session a failure; empty when it passed.
 std::string Judge(int status, const std::string& output, const std::string& errors,
-                  bool fastShutdown) {
+                  const Monkey& monkey) {
   if (status != 0) return "the session stopped: " + errors;
+  if (!monkey.Failure().empty()) return monkey.Failure();
   if (output.find("the add-in's") != std::string::npos) return "an error reached Outlook";
   // A fast shutdown ends the process with the add-in still holding what it held.
-  if (fastShutdown && output.find("fast shutdown") != std::string::npos) return {};
+  if (monkey.FastShutdown() && output.find("fast shutdown") != std::string::npos) return {};
   const std::string held = "held by the add-in: ";
   const std::size_t last = output.rfind(held);
   if (last == std::string::npos || output.compare(last, held.size() + 4, held + "none") != 0) {
@@ -237,7 +288,7 @@ bool PlayOne(std::uint64_t seed, const std::string& sessionFolder) {
                              },
                              errors);
   g_current = nullptr;
-  const std::string failure = Judge(status, output.str(), errors.str(), monkey.FastShutdown());
+  const std::string failure = Judge(status, output.str(), errors.str(), monkey);
   if (failure.empty()) return true;
   std::cout << "FAILED, seed " << seed << ": " << failure << "\n" << output.str() << '\n';
   PrintReplay(std::cout, lines, seed);
