@@ -124,7 +124,9 @@ void DumpClipboard(std::ostream& out, const Model& model) {
   const Model::ClipboardState clipboard = model.Clipboard();
   out << "clipboard formats";
   if (clipboard.formats.empty()) out << " none";
-  for (const std::string& format : clipboard.formats) out << ' ' << QuoteText(format);
+  for (const ClipboardFormatView& format : clipboard.formats) {
+    out << ' ' << QuoteText(format.name) << ' ' << format.digest;
+  }
   out << " text " << (clipboard.text ? QuoteText(*clipboard.text) : "none") << '\n';
 }
 

@@ -41,6 +41,12 @@ inline Error OperationFailed() {
   return Error(kFailed, kOutlookSource, "The operation failed.");
 }
 
+// A member the host's version does not have: a late-bound client finds no such name.
+inline Error MemberNotFound() {
+  constexpr int kObjectDoesNotSupport = 438;
+  return Error(kObjectDoesNotSupport);
+}
+
 // What Office says to a call it refuses: a bar name taken, an index out of range.
 inline Error OfficeRefuses() {
   return Error(kInvalidProcedureCall, kOfficeSource, ClassicDescription(kInvalidProcedureCall));

@@ -17,7 +17,8 @@ namespace {
 
 constexpr char kFaceFormat[] = "Toolbar Button Face";
 constexpr char kMaskFormat[] = "Toolbar Button Mask";
-constexpr std::uint32_t kFirstRegisteredFormat = 0xC000;
+// Office XP (10) added a button's Picture and Mask.
+constexpr int kFirstPictureProperties = 10;
 
 // Open for one reading or writing; an action cannot go on while another program holds it.
 class OpenClipboard {
@@ -32,26 +33,6 @@ class OpenClipboard {
  private:
   platform::IClipboard& clipboard_;
 };
-
-// Windows offers text in the other encodings and a DIB as a version 5 one by itself.
-bool IsMadeUpFormat(std::uint32_t format) {
-  constexpr std::uint32_t kOemText = 7, kLocale = 16, kDibV5 = 17;
-  return format == kOemText || format == platform::kCfUnicodeText || format == kLocale ||
-         format == kDibV5;
-}
-
-std::string FormatName(platform::IClipboard& clipboard, std::uint32_t format) {
-  static const std::map<std::uint32_t, std::string> standard = {
-      {platform::kCfText, "CF_TEXT"},
-      {platform::kCfBitmap, "CF_BITMAP"},
-      {platform::kCfDib, "CF_DIB"},
-      {platform::kCfPalette, "CF_PALETTE"},
-      {platform::kCfEnhMetafile, "CF_ENHMETAFILE"},
-      {platform::kCfHdrop, "CF_HDROP"}};
-  if (const auto found = standard.find(format); found != standard.end()) return found->second;
-  std::string name = clipboard.FormatName(format);
-  return name.empty() ? "format " + std::to_string(format) : name;
-}
 
 std::string FileNameOf(const std::string& path) {
   const auto slash = path.find_last_of("\\/");
@@ -458,33 +439,22 @@ void Model::SaveAttachmentAs(const std::string& item, std::int32_t index, const 
   files_.Write(path, holder.attachments[static_cast<std::size_t>(index - 1)].bytes);
 }
 
-void Model::SetClipboardText(const std::string& text) {
+void Model::SetClipboard(const std::vector<ClipboardEntry>& entries) {
   OpenClipboard open(clipboard_);
   clipboard_.Empty();
-  platform::Bytes bytes(text.begin(), text.end());
-  bytes.push_back(0);
-  if (!clipboard_.SetData(platform::kCfText, bytes)) {
-    throw ActionRefused("the clipboard refused the text");
+  for (const ClipboardEntry& entry : entries) {
+    const std::uint32_t format = entry.registeredName.empty()
+                                     ? entry.format
+                                     : clipboard_.RegisterFormat(entry.registeredName);
+    if (!clipboard_.SetData(format, entry.bytes)) {
+      throw ActionRefused("the clipboard refused the copy");
+    }
   }
 }
 
 Model::ClipboardState Model::Clipboard() const {
   OpenClipboard open(clipboard_);
-  std::vector<std::uint32_t> formats = clipboard_.Formats();
-  std::erase_if(formats, IsMadeUpFormat);
-  std::ranges::sort(formats);
-  ClipboardState state;
-  std::vector<std::string> registered;
-  for (const std::uint32_t format : formats) {
-    const std::string name = FormatName(clipboard_, format);
-    (format >= kFirstRegisteredFormat ? registered : state.formats).push_back(name);
-  }
-  std::ranges::sort(registered);
-  state.formats.insert(state.formats.end(), registered.begin(), registered.end());
-  if (const auto text = clipboard_.GetData(platform::kCfText)) {
-    state.text = std::string(text->begin(), std::find(text->begin(), text->end(), std::uint8_t{0}));
-  }
-  return state;
+  return {ViewClipboard(clipboard_), ClipboardText(clipboard_)};
 }
 
 // Windows and bars.
@@ -826,6 +796,27 @@ void Model::PasteFace(Id control) {
   }
   button.face = *face;
   button.facePixels = *ShownFacePixels(*picture, mask ? &*mask : nullptr);
+  button.picture.clear();
+}
+
+void Model::SetFacePicture(Id control, const platform::Bytes& picture) {
+  if (MajorVersion() < kFirstPictureProperties) throw MemberNotFound();
+  Control& button = ControlById(control);
+  const std::optional<std::string> face = FaceIdentity(picture, nullptr);
+  if (!face) throw InvalidArgument();
+  button.face = *face;
+  button.facePixels = *ShownFacePixels(picture, nullptr);
+  button.picture = picture;
+}
+
+void Model::SetFaceMask(Id control, const platform::Bytes& mask) {
+  if (MajorVersion() < kFirstPictureProperties) throw MemberNotFound();
+  Control& button = ControlById(control);
+  if (button.picture.empty()) return;  // nothing to apply it to yet
+  const std::optional<std::string> face = FaceIdentity(button.picture, &mask);
+  if (!face) throw InvalidArgument();
+  button.face = *face;
+  button.facePixels = *ShownFacePixels(button.picture, &mask);
 }
 
 std::int32_t Model::Left(Id window) {

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/clipboard.h"
+#include "sim/outlook/clipboard_content.h"
 #include "sim/outlook/faces.h"
 
 // The simulated Outlook: one in-memory model of Outlook's windows, folders and items and of
@@ -98,8 +99,9 @@ struct Control {
   std::string parameter, caption, tooltip, tag;
   std::int32_t style = 0;
   bool visible = true;
-  std::string face;       // a short identity of the pasted face; empty for none
-  FacePixels facePixels;  // what the pasted face shows, for a window that draws it
+  std::string face;         // a short identity of the face it shows; empty for none
+  FacePixels facePixels;    // what the face shows, for a window that draws it
+  platform::Bytes picture;  // the Picture set last, which a Mask applies to
   std::vector<std::string> entries;
   std::int32_t listIndex = 0;
 };
@@ -199,7 +201,8 @@ class Model {
   Id ReplyInline(const std::string& item);
   void SendInline();
   void SaveAttachmentAs(const std::string& item, std::int32_t index, const std::string& path);
-  void SetClipboardText(const std::string& text);
+  // One program's copy: the clipboard holds these formats, in this order, and nothing else.
+  void SetClipboard(const std::vector<ClipboardEntry>& entries);
   // Quitting: the inspectors, then the explorer.
   void CloseAllWindows();
   bool AnyWindowOpen() const;
@@ -249,6 +252,10 @@ class Model {
   Control& ControlById(Id id);
   Id AddControl(Id bar, ControlKind kind, const std::string& parameter);
   void PasteFace(Id control);
+  // Picture and Mask (Office XP and later; Office 2000 has no such member): the face is the
+  // picture, then the picture with the mask's white pixels clear. A picture drops the mask.
+  void SetFacePicture(Id control, const platform::Bytes& picture);
+  void SetFaceMask(Id control, const platform::Bytes& mask);
   std::int32_t Left(Id window);
   std::int32_t Width(Id control) { return WidthOf(ControlById(control)); }
   // In the window that shows the bar: the active one when it does.
@@ -267,9 +274,9 @@ class Model {
   const std::vector<Bar>& BarsShownBy(const Window& window) const;
   const std::deque<Item>& Items() const { return items_; }
   const std::deque<Folder>& Folders() const { return folders_; }
-  // The clipboard's formats by name (those Windows makes up from others left out) and its text.
+  // The clipboard's formats by name with a digest of each, and its Unicode text.
   struct ClipboardState {
-    std::vector<std::string> formats;
+    std::vector<ClipboardFormatView> formats;
     std::optional<std::string> text;
   };
   ClipboardState Clipboard() const;

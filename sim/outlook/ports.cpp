@@ -157,6 +157,12 @@ class ButtonPort final : public ControlMembers<outlook::IButton> {
   void PasteFace() override {
     Call([&] { M()->PasteFace(id_); });
   }
+  void Picture(const std::vector<std::uint8_t>& packedDib) override {
+    Call([&] { M()->SetFacePicture(id_, packedDib); });
+  }
+  void Mask(const std::vector<std::uint8_t>& packedDib) override {
+    Call([&] { M()->SetFaceMask(id_, packedDib); });
+  }
   Subscription SubscribeClick(ClickHandler handler) override {
     const std::string what = "Click of " + DescribeControl(*M(), id_, "button");
     return Subscribe(id_, EventKind::kClick, what,

@@ -26,6 +26,9 @@ const std::map<std::string, ItemKind> kItemKinds = {{"contact", ItemKind::kConta
                                                     {"note", ItemKind::kNote},
                                                     {"post", ItemKind::kPost}};
 
+constexpr char kClipboardUsage[] =
+    "clipboard TEXT | clipboard [unicode TEXT] [html TEXT] [picture FILE] [files NAME...]";
+
 constexpr char kMailUsage[] =
     "mail ID in FOLDER [sent] [subject TEXT] [body TEXT] [html TEXT] [format plain|html|rtf] "
     "[refuse-html] [refuse-attach] [attach NAME FILE]...";
@@ -214,9 +217,7 @@ const std::map<std::string, SessionRunner::Action>& SessionRunner::Actions() {
       {"saved-bar",
        {"saved-bar NAME", 2, 2, false,
         [](SessionRunner& r, const Words& w) { r.model_->AddSavedBar(w[1]); }}},
-      {"clipboard",
-       {"clipboard TEXT", 2, 2, false,
-        [](SessionRunner& r, const Words& w) { r.model_->SetClipboardText(w[1]); }}},
+      {"clipboard", {kClipboardUsage, 2, kMany, false, &SessionRunner::Clipboard}},
       {"start", {"start [no-explorer]", 1, 2, false, &SessionRunner::Start}},
       {"goto",
        {"goto FOLDER", 2, 2, true, [](SessionRunner& r, const Words& w) { r.model_->Goto(w[1]); }}},
@@ -349,6 +350,36 @@ void SessionRunner::AddMail(const Words& words) {
   mail.refusesAttachments = refusesAttachments;
   // As the mail arrived or was saved: nothing the add-in wrote.
   mail.changed = false;
+}
+
+// One program's copy: each kind with its value, in the order given; the file names take the
+// rest of the line.
+void SessionRunner::Clipboard(const Words& words) {
+  if (words.size() == 2) {
+    model_->SetClipboard({TextEntry(words[1])});
+    return;
+  }
+  std::vector<ClipboardEntry> entries;
+  for (std::size_t i = 1; i < words.size(); i += 2) {
+    const std::string& kind = words[i];
+    Require(i + 1 < words.size(), usage_);
+    if (kind == "unicode") {
+      entries.push_back(UnicodeEntry(words[i + 1]));
+    } else if (kind == "html") {
+      entries.push_back(HtmlEntry(words[i + 1]));
+    } else if (kind == "picture") {
+      const auto picture = PictureEntry(ReadSessionFile(words[i + 1]));
+      if (!picture) throw ActionRefused(words[i + 1] + " is not a BMP file");
+      entries.push_back(*picture);
+    } else if (kind == "files") {
+      entries.push_back(
+          FilesEntry(Words(words.begin() + static_cast<std::ptrdiff_t>(i + 1), words.end())));
+      break;
+    } else {
+      Require(false, usage_);
+    }
+  }
+  model_->SetClipboard(entries);
 }
 
 std::string SessionRunner::ReadSessionFile(const std::string& name) const {

@@ -122,6 +122,7 @@ class SessionRunner {
   void Continue();
   void Perform(const Words& words);
   void AddMail(const Words& words);
+  void Clipboard(const Words& words);
   void Start(const Words& words);
   void Compose(const Words& words);
   void Save(const Words& words);

@@ -6,6 +6,8 @@ namespace voxtrel::sim {
 namespace {
 
 constexpr std::size_t kHeaderSize = 40;
+constexpr std::size_t kV4HeaderSize = 108;
+constexpr std::size_t kV5HeaderSize = 124;
 
 std::uint32_t Read(const platform::Bytes& bytes, std::size_t at, int size) {
   std::uint32_t value = 0;
@@ -32,7 +34,13 @@ std::uint32_t Dib::ColourAt(int x, int y) const {
 }
 
 std::optional<Dib> ParseDib(const platform::Bytes& packed) {
-  if (packed.size() < kHeaderSize || Read(packed, 0, 4) != kHeaderSize) return std::nullopt;
+  if (packed.size() < kHeaderSize) return std::nullopt;
+  // A version-4 or version-5 header holds the bit-field masks itself.
+  const std::size_t header = Read(packed, 0, 4);
+  if ((header != kHeaderSize && header != kV4HeaderSize && header != kV5HeaderSize) ||
+      packed.size() < header) {
+    return std::nullopt;
+  }
   Dib dib;
   dib.width = static_cast<std::int32_t>(Read(packed, 4, 4));
   const auto height = static_cast<std::int32_t>(Read(packed, 8, 4));
@@ -49,11 +57,11 @@ std::optional<Dib> ParseDib(const platform::Bytes& packed) {
   std::size_t used = Read(packed, 32, 4);
   if (paletted && used == 0) used = std::size_t{1} << dib.bitCount;
   if (!paletted) used = 0;
-  std::size_t bits = kHeaderSize + 4 * used + (compression == 3 ? 12 : 0);
+  const std::size_t masks = compression == 3 && header == kHeaderSize ? 12 : 0;
+  const std::size_t bits = header + 4 * used + masks;
   const auto stride = static_cast<std::size_t>(Stride(dib.width, dib.bitCount));
   if (packed.size() < bits + stride * static_cast<std::size_t>(dib.height)) return std::nullopt;
-  for (std::size_t i = 0; i < used; ++i)
-    dib.colours.push_back(Read(packed, kHeaderSize + 4 * i, 3));
+  for (std::size_t i = 0; i < used; ++i) dib.colours.push_back(Read(packed, header + 4 * i, 3));
   dib.pixels.resize(static_cast<std::size_t>(dib.width) * static_cast<std::size_t>(dib.height));
   for (int y = 0; y < dib.height; ++y) {
     const std::size_t row =

@@ -7,7 +7,8 @@
 #include "platform/clipboard.h"
 
 // Packed DIBs (BITMAPINFOHEADER, colour table, bits) as the doubles and the simulated Outlook
-// read and write them: uncompressed, 1, 4, 8, 24 or 32 bits per pixel.
+// read and write them: uncompressed, 1, 4, 8, 24 or 32 bits per pixel; read also under a
+// version-4 or version-5 header.
 namespace voxtrel::sim {
 
 struct Dib {

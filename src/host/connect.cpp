@@ -134,7 +134,7 @@ void Connect::ReleaseAll() noexcept {
 }
 
 std::shared_ptr<MailWindow> Connect::NewMailWindow(bool onRibbon) {
-  auto window = std::make_shared<MailWindow>(++mailWindowsMade);
+  auto window = std::make_shared<MailWindow>(++mailWindowsMade, outlookVersion);
   if (onRibbon) {
     window->UseRibbon(std::make_shared<ribbon::RibbonWindow>(
         [this](const std::string& id) { InvalidateRibbonControl(id); }));

@@ -56,7 +56,8 @@ std::vector<std::shared_ptr<MailWindow>> LiveWindows() {
 
 }  // namespace
 
-MailWindow::MailWindow(int number) : windowNumber(number), iAudio(std::make_shared<Audio>()) {
+MailWindow::MailWindow(int number, int office)
+    : windowNumber(number), officeVersion(office), iAudio(std::make_shared<Audio>()) {
   liveWindows.insert(this);
   picFaces = LoadFaces();
   iAudioFinishedPlaying =

@@ -30,8 +30,9 @@ class MailWindow final : public std::enable_shared_from_this<MailWindow> {
   static constexpr char kBarName[] = "Vox Trel";
 
   // Class_Initialize. The number sets this window's controls apart from other windows' (their
-  // tags): Office raises a click on every control that shares the clicked one's tag.
-  explicit MailWindow(int number = 0);
+  // tags): Office raises a click on every control that shares the clicked one's tag. The
+  // version is Office's first number (Outlook's Application.Version): 9 for 2000, 0 unknown.
+  explicit MailWindow(int number = 0, int officeVersion = 0);
   ~MailWindow();  // Class_Terminate
   // Ends every mail window of this thread, those that a recording or playback keeps alive
   // through their audio object too, so that none outlives the add-in's connection.
@@ -135,7 +136,8 @@ class MailWindow final : public std::enable_shared_from_this<MailWindow> {
   static constexpr std::int16_t kFacePause = 4;
   static constexpr std::int16_t kFaceDelete = 6;
   static constexpr std::int16_t kFaceProperties = 7;
-  // Gives the button the face of the slot, through the clipboard as Office expects.
+  // Gives the button the face of the slot: its Picture and Mask from Office XP on, else through
+  // the clipboard and PasteFace, leaving the user's clipboard as it was.
   void ChangePicture(outlook::IButton& ctl, std::int16_t index);
   // The face table: slots 0 to 7, loaded from the bitmap resources at creation; slot 5 is empty.
   using FaceTable = std::array<std::shared_ptr<const Picture>, 8>;
@@ -146,6 +148,7 @@ class MailWindow final : public std::enable_shared_from_this<MailWindow> {
   int windowNumber;
   std::shared_ptr<ribbon::RibbonWindow> ribbonGroup;
   outlook::WindowIdentity windowIdentity = 0;
+  int officeVersion;
   bool bComposing = false;
   bool bHasAttachments = false;
   // Word edits the window: its bar is one of Word's, which every Word-edited window shows.

@@ -4,6 +4,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/clipboard.h"
 #include "platform/drawing.h"
@@ -40,18 +41,31 @@ void SetData(const Picture& picture, std::uint32_t format);
 void Clear();
 }  // namespace Clipboard
 
-// What the user has on the clipboard, as a face change saves and restores it: 0 nothing known,
-// 1 text, 2/4/6 a bitmap and/or DIB, plus 1 with text, 8/9 rich text without/with text, 10
-// (and above) anything that is not put back.
-std::int16_t ClipboardKind();
-struct SavedClipboard {
-  std::int16_t kind = 0;
-  std::optional<std::string> text;
-  std::optional<Picture> picture;
+// The registered format whose presence keeps the whole content out of Windows' clipboard
+// history and the cloud clipboard.
+inline constexpr char kExcludeFromMonitorsFormat[] = "ExcludeClipboardContentFromMonitorProcessing";
+
+// One format of the user's clipboard as a face change saves it: its number (a registered one
+// also by name, under which it goes back), its data as the clipboard port carries that kind.
+struct SavedFormat {
+  std::uint32_t format = 0;
+  std::string name;
+  platform::Bytes bytes;
+  std::optional<platform::MetafilePicture> metafilePicture;
 };
-// A picture equal to `productFace` is not saved: it is our own, not the user's.
-SavedClipboard SaveClipboard(std::int16_t kind, const Picture* productFace);
+// Every format some program put there, in the clipboard's order. Of the formats Windows makes
+// up from one another (text, OEM text and Unicode text; bitmap, DIB and version-5 DIB; metafile
+// picture and enhanced metafile) only the first listed is kept: the one put, which Windows
+// lists before what it makes of it. The handles of the display, private and GDI ranges and
+// owner-display mean nothing to another program and are left out.
+using SavedClipboard = std::vector<SavedFormat>;
+// Raises "Can't open Clipboard" while another program holds it.
+SavedClipboard SaveClipboard();
+// Empties the clipboard and puts every saved format back, in order.
 void RestoreClipboard(const SavedClipboard& saved);
+// Empties the clipboard and marks what goes on it from now on as none of the user's content,
+// for clipboard history and the cloud clipboard to pass by.
+void ClearClipboardForFace();
 
 namespace modMaskFunctions {
 inline constexpr char kButtonFaceFormat[] = "Toolbar Button Face";
@@ -68,6 +82,9 @@ std::unique_ptr<platform::IBitmap> CreateMaskBitmap(platform::IBitmap& bitmap,
                                                     platform::IPalette& palette);
 // Adds "Toolbar Button Face" (a copy of the DIB) and "Toolbar Button Mask" to the clipboard.
 void PutButtonFormats(platform::IBitmap* mask, platform::IDeviceContext& dc);
+// The picture's mask as a packed 1-bit DIB (header, black and white, bits), white where the
+// picture has the transparent colour; raises "Invalid picture" for no bitmap picture.
+platform::Bytes MaskDib(const Picture* picture, std::uint32_t transparentColour);
 }  // namespace modMaskFunctions
 
 }  // namespace voxtrel

@@ -4,6 +4,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "outlook/subscription.h"
 
@@ -32,6 +33,10 @@ class IButton {
   virtual std::int32_t Top() = 0;
   // Takes the face from the clipboard (called by name on the host).
   virtual void PasteFace() = 0;
+  // The face's picture and its mask (white shows the bar through), each a packed DIB; Office
+  // XP and later. Set the picture first: it is what the mask applies to.
+  virtual void Picture(const std::vector<std::uint8_t>& packedDib) = 0;
+  virtual void Mask(const std::vector<std::uint8_t>& packedDib) = 0;
   // Click(Ctrl, CancelDefault): the handler may set CancelDefault.
   using ClickHandler = std::function<void(bool& CancelDefault)>;
   virtual Subscription SubscribeClick(ClickHandler handler) = 0;

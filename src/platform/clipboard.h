@@ -13,20 +13,46 @@ using Bytes = std::vector<std::uint8_t>;
 enum ClipboardFormat : std::uint32_t {
   kCfText = 1,
   kCfBitmap = 2,
+  kCfMetafilePict = 3,
+  kCfOemText = 7,
   kCfDib = 8,
   kCfPalette = 9,
   kCfUnicodeText = 13,
   kCfEnhMetafile = 14,
   kCfHdrop = 15,
+  kCfLocale = 16,
+  kCfDibV5 = 17,
+  // Owner-display and the handles of the display, private and GDI-object ranges mean nothing
+  // away from the program that put them.
+  kCfOwnerDisplay = 0x80,
+  kCfDspBitmap = 0x82,
+  kCfDspMetafilePict = 0x83,
+  kCfDspEnhMetafile = 0x8E,
+  kCfPrivateFirst = 0x200,
+  kCfGdiObjLast = 0x3FF,
+  kCfFirstRegistered = 0xC000,
+};
+
+// An old-style metafile picture: its mapping mode, extents and the metafile's bits.
+struct MetafilePicture {
+  std::int32_t mapMode = 0;
+  std::int32_t xExt = 0;
+  std::int32_t yExt = 0;
+  Bytes bits;
+  bool operator==(const MetafilePicture&) const = default;
 };
 
 // The system clipboard, shared with every other program. Reading and writing data need it open;
-// asking whether a format is present does not. Memory blocks travel as byte vectors. A picture
-// travels as a packed DIB (BITMAPINFOHEADER, colour table, bits).
+// asking whether a format is present does not. Memory blocks travel as byte vectors; a picture
+// as a packed DIB (BITMAPINFOHEADER, colour table, bits); a palette as its PALETTEENTRYs; an
+// enhanced metafile as its bits. The system offers some formats made up from others (text in
+// the other encodings; a bitmap, DIB and version-5 DIB from one another): they are listed after
+// the one they come from.
 class IClipboard {
  public:
   virtual ~IClipboard() = default;
-  // Opens it without an owner window; false while another program holds it.
+  // Opens it for a hidden window of the caller's own, which becomes the owner when it empties
+  // it; false while another program holds it (the system's waits a moment for it first).
   virtual bool Open() = 0;
   virtual void Close() = 0;
   // Empties it; the caller becomes its owner. Needs it open.
@@ -46,6 +72,18 @@ class IClipboard {
   virtual std::optional<Bytes> GetBitmap() = 0;
   // Hands a bitmap made from a packed DIB over as CF_BITMAP; false when refused.
   virtual bool SetBitmap(const Bytes& packedDib) = 0;
+  // CF_PALETTE's entries, four bytes each (red, green, blue, flags); empty when absent.
+  virtual std::optional<Bytes> GetPalette() = 0;
+  // Hands a palette made of these entries over as CF_PALETTE; false when refused.
+  virtual bool SetPalette(const Bytes& entries) = 0;
+  // CF_ENHMETAFILE's bits; empty when absent. Needs it open.
+  virtual std::optional<Bytes> GetEnhMetafile() = 0;
+  // Hands an enhanced metafile made from these bits over; false when refused.
+  virtual bool SetEnhMetafile(const Bytes& bits) = 0;
+  // CF_METAFILEPICT; empty when absent. Needs it open.
+  virtual std::optional<MetafilePicture> GetMetafilePicture() = 0;
+  // Hands a metafile picture made from these over; false when refused.
+  virtual bool SetMetafilePicture(const MetafilePicture& picture) = 0;
 };
 
 }  // namespace voxtrel::platform

@@ -86,6 +86,16 @@ class Button final : public ControlMembers<outlook::IButton> {
   std::int32_t Top() override { return kGroupTop; }
   // The Ribbon takes no face from the clipboard.
   void PasteFace() override { throw Error(kNoSuchMember); }
+  // A new picture drops the mask it had, as a command bar button's does.
+  void Picture(const std::vector<std::uint8_t>& packedDib) override {
+    control_->face = Image{packedDib, {}};
+    invalidate_(control_->id);
+  }
+  void Mask(const std::vector<std::uint8_t>& packedDib) override {
+    if (!control_->face) throw Error(kInvalidProcedureCall);
+    control_->face->mask = packedDib;
+    invalidate_(control_->id);
+  }
   outlook::Subscription SubscribeClick(ClickHandler handler) override {
     const std::uint64_t key = control_->nextClick++;
     control_->clicks.emplace(key, std::make_shared<ClickHandler>(std::move(handler)));

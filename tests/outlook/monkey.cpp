@@ -2,11 +2,13 @@
 // that moment (a click on any visible button of the active window's bar, a choice in its Files
 // list, a wait, open, compose, select, send, close, an attachment removed in Outlook's own
 // window, ...), played natively on the virtual clock, against an Outlook of a random version
-// (2000 to 365), with Word as the editor now and then. Some sessions end without quit, as when
-// Outlook's process ends. No session may crash, leak, hang, let an exception out to Outlook,
-// keep Outlook 2000-2003 in memory or keep anything of Outlook's after its release; nor may the
-// add-in remove an attachment that is not a voice attachment or change a received message. A
-// failing session is printed as a session file that replays it.
+// (2000 to 365), with Word as the editor now and then, and now and then a program's copy on the
+// clipboard between actions. Some sessions end without quit, as when Outlook's process ends. No
+// session may crash, leak, hang, let an exception out to Outlook, keep Outlook 2000-2003 in
+// memory or keep anything of Outlook's after its release; nor may the add-in remove an
+// attachment that is not a voice attachment, change a received message or leave the clipboard
+// other than the last copy left it. A failing session is printed as a session file that replays
+// it.
 //
 //   monkey [SESSIONS [SEED]]      (defaults: 300 sessions, seed 1)
 #include <algorithm>
@@ -47,6 +49,18 @@ const std::vector<std::string> kPreamble = {
     "setting AQ 1",
 };
 
+// What programs copy: text in one encoding or another, HTML, a picture, file names, and all of
+// them at once.
+const std::vector<std::string> kCopies = {
+    "clipboard \"plain text\"",
+    "clipboard unicode \"\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E \xC3\xA9\"",
+    "clipboard html \"<b>bold</b> text\"",
+    "clipboard picture files/picture.bmp",
+    "clipboard files \"C:\\Users\\Ann\\notes.txt\" C:\\a.doc",
+    "clipboard unicode \"\xCE\xB1\xCE\xB2\" html \"<i>a</i>\" picture files/picture.bmp files "
+    "C:\\b.txt",
+};
+
 // The session being played, for a report even when a sanitizer ends the process.
 std::vector<std::string>* g_current = nullptr;
 std::uint64_t g_seed = 0;
@@ -69,6 +83,35 @@ class Monkey {
 
   // The next action, chosen from the state now; nullopt when the session is over.
   std::optional<std::string> Next() {
+    CheckClipboard();
+    return Remember(NextLine());
+  }
+
+  // Outlook 2010 and later, unless told to, end without disconnecting the add-in.
+  bool FastShutdown() const { return fastShutdown_; }
+  // What went wrong that the output does not show; empty when nothing did.
+  const std::string& Failure() const { return failure_; }
+
+  // What the add-in did to the user's own: a document it removed, a received message it changed;
+  // empty when nothing.
+  std::string Harm() const {
+    for (const Item& item : model_.Items()) {
+      if (std::ranges::find(received_, item.id) != received_.end() && item.changed) {
+        return "the add-in changed the received message " + item.name;
+      }
+    }
+    for (const auto& [item, attachment] : documents_) {
+      if (std::ranges::find(detached_, attachment) != detached_.end()) continue;
+      const auto& attachments = ItemOf(item).attachments;
+      const bool kept = std::ranges::any_of(
+          attachments, [&](const Attachment& each) { return each.id == attachment; });
+      if (!kept) return "the add-in removed a document of " + ItemOf(item).name;
+    }
+    return {};
+  }
+
+ private:
+  std::optional<std::string> NextLine() {
     if (setup_.empty()) setup_ = Setup();
     if (preamble_ < setup_.size()) return setup_[preamble_++];
     if (!started_) {
@@ -90,29 +133,31 @@ class Monkey {
     return line;
   }
 
-  // Outlook 2010 and later, unless told to, end without disconnecting the add-in.
-  bool FastShutdown() const { return fastShutdown_; }
+  int Roll(int sides) { return std::uniform_int_distribution<int>(0, sides - 1)(random_); }
 
-  // What the add-in did to the user's own: a document it removed, a received message it changed;
-  // empty when nothing.
-  std::string Harm() const {
-    for (const Item& item : model_.Items()) {
-      if (std::ranges::find(received_, item.id) != received_.end() && item.changed) {
-        return "the add-in changed the received message " + item.name;
-      }
+  // The clipboard as the dump shows it.
+  std::vector<std::pair<std::string, std::string>> Clipboard() const {
+    std::vector<std::pair<std::string, std::string>> formats;
+    for (const ClipboardFormatView& view : model_.Clipboard().formats) {
+      formats.emplace_back(view.name, view.digest);
     }
-    for (const auto& [item, attachment] : documents_) {
-      if (std::ranges::find(detached_, attachment) != detached_.end()) continue;
-      const auto& attachments = ItemOf(item).attachments;
-      const bool kept = std::ranges::any_of(
-          attachments, [&](const Attachment& each) { return each.id == attachment; });
-      if (!kept) return "the add-in removed a document of " + ItemOf(item).name;
-    }
-    return {};
+    return formats;
   }
 
- private:
-  int Roll(int sides) { return std::uniform_int_distribution<int>(0, sides - 1)(random_); }
+  // Between actions the clipboard holds what the last copy put there, whatever the add-in did.
+  void CheckClipboard() {
+    const bool copied = lastLine_.starts_with("clipboard ");
+    if (copied || !clipboard_) {
+      clipboard_ = Clipboard();
+    } else if (failure_.empty() && Clipboard() != *clipboard_) {
+      failure_ = "the clipboard changed after \"" + lastLine_ + "\"";
+    }
+  }
+
+  std::optional<std::string> Remember(std::optional<std::string> line) {
+    lastLine_ = line.value_or(std::string());
+    return line;
+  }
 
   template <typename T>
   const T& Pick(const std::vector<T>& from) {
@@ -256,6 +301,7 @@ class Monkey {
       if (Unsent(active->item)) options.emplace_back("send");
     }
     if (model_.ActiveExplorer() && Roll(8) == 0) options.emplace_back("close explorer");
+    if (Roll(5) == 0) options.push_back(Pick(kCopies));
     if (active != nullptr) {
       // Weighed as a click: a removal matters when a click on the bar follows it.
       if (auto detach = Detach(*active)) options.insert(options.end(), 3, *detach);
@@ -278,17 +324,20 @@ class Monkey {
   std::vector<Id> received_;
   std::vector<std::pair<Id, Id>> documents_;  // item, attachment
   std::vector<Id> detached_;                  // by the user
+  std::string lastLine_;
+  std::optional<std::vector<std::pair<std::string, std::string>>> clipboard_;
+  std::string failure_;
 };
 
 // What makes a played session a failure; empty when it passed.
 std::string Judge(int status, const std::string& output, const std::string& errors,
                   const Monkey& monkey) {
   if (status != 0) return "the session stopped: " + errors;
+  if (!monkey.Failure().empty()) return monkey.Failure();
   if (output.find("the add-in's") != std::string::npos) return "an error reached Outlook";
   if (const std::string harm = monkey.Harm(); !harm.empty()) return harm;
-  const bool fastShutdown = monkey.FastShutdown();
   // A fast shutdown ends the process with the add-in still holding what it held.
-  if (fastShutdown && output.find("fast shutdown") != std::string::npos) return {};
+  if (monkey.FastShutdown() && output.find("fast shutdown") != std::string::npos) return {};
   const std::string held = "held by the add-in: ";
   const std::size_t last = output.rfind(held);
   if (last == std::string::npos || output.compare(last, held.size() + 4, held + "none") != 0) {

@@ -17,7 +17,7 @@
 
 namespace voxtrel::testing_faces {
 
-// Keeps what the clipboard offered when the face was pasted.
+// Keeps what the clipboard offered when the face was pasted, or the Picture and Mask set.
 class PastingButton final : public outlook::IButton {
  public:
   explicit PastingButton(platform::IClipboard& clipboard) : clipboard_(clipboard) {}
@@ -41,11 +41,21 @@ class PastingButton final : public outlook::IButton {
     mask = clipboard_.GetData(clipboard_.RegisterFormat("Toolbar Button Mask"));
     clipboard_.Close();
   }
+  void Picture(const std::vector<std::uint8_t>& packedDib) override {
+    calls.push_back("Picture");
+    face = packedDib;
+    mask.reset();
+  }
+  void Mask(const std::vector<std::uint8_t>& packedDib) override {
+    calls.push_back("Mask");
+    mask = packedDib;
+  }
   outlook::Subscription SubscribeClick(ClickHandler) override { return nullptr; }
 
   int pastes = 0;
   bool fails = false;
   std::optional<platform::Bytes> face, mask;
+  std::vector<std::string> calls;  // Picture and Mask, in the order set
 
  private:
   platform::IClipboard& clipboard_;

@@ -1,10 +1,13 @@
-// The face setter on Wine's real clipboard and GDI: the user's text survives, and each face's
-// mask is transparent exactly on its pure white pixels.
+// The face setter on Wine's real clipboard and GDI: the user's text survives, the clipboard is
+// opened for a window of the add-in's own, Office XP's Picture and Mask leave it untouched, and
+// each face's mask is transparent exactly on its pure white pixels.
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "host/mod_trace_write.h"
 #include "mailwindow/mail_window.h"
@@ -26,6 +29,7 @@ class ChangePictureTest : public testing::Test {
     window_ = std::make_shared<MailWindow>();
   }
   void Change(std::int16_t slot) { window_->ChangePicture(button_, slot); }
+  void UseOffice(int version) { window_ = std::make_shared<MailWindow>(1, version); }
   platform::IClipboard& clipboard() { return platform_.services().clipboard; }
 
   win32::Win32Platform platform_;
@@ -56,6 +60,41 @@ TEST_F(ChangePictureTest, TextOnTheRealClipboardSurvivesTwentyFaceChangesByteFor
   EXPECT_EQ(Bytes(got->begin(), got->begin() + static_cast<std::ptrdiff_t>(put.size())), put);
   EXPECT_FALSE(clipboard().IsFormatAvailable(platform::kCfBitmap));
   EXPECT_FALSE(clipboard().IsFormatAvailable(clipboard().RegisterFormat("Toolbar Button Mask")));
+}
+
+TEST_F(ChangePictureTest, Office2000sFaceLeavesTheClipboardWithAWindowOfThisThreadAsOwner) {
+  const Bytes put = {'m', 'i', 'n', 'e', 0};
+  ASSERT_TRUE(clipboard().Open());
+  clipboard().Empty();
+  ASSERT_TRUE(clipboard().SetData(platform::kCfText, put));
+  clipboard().Close();
+  UseOffice(9);
+  Change(1);
+  EXPECT_EQ(button_.pastes, 1);
+  const HWND owner = GetClipboardOwner();
+  ASSERT_NE(owner, nullptr);
+  EXPECT_EQ(GetWindowThreadProcessId(owner, nullptr), GetCurrentThreadId());
+  ASSERT_TRUE(clipboard().Open());
+  const auto got = clipboard().GetData(platform::kCfText);
+  clipboard().Close();
+  ASSERT_TRUE(got);
+  EXPECT_EQ(Bytes(got->begin(), got->begin() + 5), put);
+}
+
+TEST_F(ChangePictureTest, FromOfficeXpTheClipboardIsNotChangedAtAll) {
+  const DWORD before = GetClipboardSequenceNumber();
+  for (const int version : {10, 11, 12}) {
+    UseOffice(version);
+    for (const auto& [slot, name] : testing_faces::kFaces) {
+      button_.calls.clear();
+      Change(slot);
+      EXPECT_EQ(button_.calls, (std::vector<std::string>{"Picture", "Mask"})) << name;
+      ASSERT_TRUE(button_.face && button_.mask) << name;
+      EXPECT_EQ(olsim::FaceIdentity(*button_.face, &*button_.mask), name);
+    }
+  }
+  EXPECT_EQ(button_.pastes, 0);
+  EXPECT_EQ(GetClipboardSequenceNumber(), before);
 }
 
 TEST_F(ChangePictureTest, RealGdiMasksEveryPureWhitePixelOfEveryFaceAndNoOther) {

@@ -1,5 +1,9 @@
 // The classes of Outlook's and Office's object models that the simulated Outlook offers, each a
 // table of members by Outlook's names over the one model.
+#include <windows.h>
+
+#include <olectl.h>
+
 #include <string>
 #include <utility>
 
@@ -7,6 +11,8 @@
 #include "sim/outlook/dump.h"
 #include "sim/outlook/host_errors.h"
 #include "sim/outlook/win32/sim_object.h"
+#include "win32/com/unique_variant.h"
+#include "win32/platform/win32_drawing.h"
 
 namespace voxtrel::olsim::win32 {
 namespace {
@@ -46,15 +52,45 @@ using Getter = std::function<Value(Object&, Model&, const Args&)>;
 using Putter = std::function<void(Object&, Model&, const Args&)>;
 
 Member Get(const wchar_t* name, Getter get, std::size_t maxArgs = 0) {
-  return {name, maxArgs, std::move(get), nullptr};
+  return {name, maxArgs, std::move(get), nullptr, 0};
 }
 
 Member Property(const wchar_t* name, Getter get, Putter put) {
-  return {name, 0, std::move(get), std::move(put)};
+  return {name, 0, std::move(get), std::move(put), 0};
 }
 
 Member Method(const wchar_t* name, std::size_t maxArgs, Getter call) {
-  return {name, maxArgs, std::move(call), nullptr};
+  return {name, maxArgs, std::move(call), nullptr, 0};
+}
+
+// A property Office XP (10) added, which Office 2000 does not know; set only.
+Member SetOnlySinceOfficeXp(const wchar_t* name, Putter put) {
+  constexpr int kOfficeXp = 10;
+  return {name, 0, nullptr, std::move(put), kOfficeXp};
+}
+
+// The bitmap of the picture object (IPictureDisp) a put hands over, read back as a packed DIB.
+platform::Bytes PictureBits(const Args& args) {
+  voxtrel::win32::com::UniqueVariant value;
+  if (FAILED(VariantCopyInd(value.get(), const_cast<VARIANT*>(&args.Value())))) {
+    throw InvalidArgument();
+  }
+  IUnknown* object = value.type() == VT_DISPATCH  ? V_DISPATCH(value.get())
+                     : value.type() == VT_UNKNOWN ? V_UNKNOWN(value.get())
+                                                  : nullptr;
+  ComPtr<IPicture> picture;
+  if (object != nullptr) object->QueryInterface(IID_IPicture, picture.put_void());
+  SHORT type = PICTYPE_NONE;
+  OLE_HANDLE handle = 0;
+  if (!picture || FAILED(picture->get_Type(&type)) || type != PICTYPE_BITMAP ||
+      FAILED(picture->get_Handle(&handle))) {
+    throw InvalidArgument();
+  }
+  // OLE hands a GDI handle over in 32 bits; Windows widens such handles with their sign.
+  const auto bitmap = reinterpret_cast<HBITMAP>(static_cast<LONG_PTR>(static_cast<LONG>(handle)));
+  platform::Bytes dib = voxtrel::win32::DibOfBitmap(bitmap);
+  if (dib.empty()) throw InvalidArgument();
+  return dib;
 }
 
 // The layout and visibility members every window has.
@@ -400,6 +436,14 @@ const ClassDef kButton{{
                                     m.PasteFace(self.id());
                                     return {};
                                   }),
+                           SetOnlySinceOfficeXp(L"Picture",
+                                                [](Object& self, Model& m, const Args& args) {
+                                                  m.SetFacePicture(self.id(), PictureBits(args));
+                                                }),
+                           SetOnlySinceOfficeXp(L"Mask",
+                                                [](Object& self, Model& m, const Args& args) {
+                                                  m.SetFaceMask(self.id(), PictureBits(args));
+                                                }),
                        },
                        {&kButtonEvents}};
 

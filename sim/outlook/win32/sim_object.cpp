@@ -32,6 +32,10 @@ UniqueVariant ToVariant(const Value& value) {
   return {};
 }
 
+bool Offered(const Member& member, Model& model) {
+  return model.MajorVersion() >= member.sinceVersion;
+}
+
 bool SameName(const wchar_t* a, const wchar_t* b) {
   return CompareStringOrdinal(a, -1, b, -1, TRUE) == CSTR_EQUAL;
 }
@@ -95,8 +99,9 @@ HRESULT Object::GetTypeInfo(UINT, LCID, ITypeInfo** info) {
 HRESULT Object::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) {
   if (names == nullptr || ids == nullptr || count == 0) return E_POINTER;
   for (UINT i = 0; i < count; ++i) ids[i] = DISPID_UNKNOWN;
+  const std::shared_ptr<Model> model = face_.model.lock();
   for (std::size_t i = 0; i < def_.members.size(); ++i) {
-    if (SameName(names[0], def_.members[i].name)) {
+    if (SameName(names[0], def_.members[i].name) && (!model || Offered(def_.members[i], *model))) {
       ids[0] = static_cast<DISPID>(i + 1);
       return count == 1 ? S_OK : DISP_E_UNKNOWNNAME;
     }
@@ -111,6 +116,9 @@ HRESULT Object::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, 
     return DISP_E_MEMBERNOTFOUND;
   }
   const Member& member = def_.members[static_cast<std::size_t>(id - 1)];
+  if (const auto model = face_.model.lock(); model && !Offered(member, *model)) {
+    return DISP_E_MEMBERNOTFOUND;
+  }
   const bool put = (flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)) != 0;
   if (put ? !member.put : !member.get) return DISP_E_MEMBERNOTFOUND;
   const bool namedValue = params->cNamedArgs == 1 && params->rgdispidNamedArgs != nullptr &&

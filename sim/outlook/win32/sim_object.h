@@ -71,6 +71,8 @@ struct Member {
   std::size_t maxArgs;                                     // a put's value not counted
   std::function<Value(Object&, Model&, const Args&)> get;  // a property get or a method
   std::function<void(Object&, Model&, const Args&)> put;
+  // The first Outlook version that has it; an earlier one knows no such name.
+  int sinceVersion;
 };
 
 struct EventDef {

@@ -66,5 +66,7 @@ using UniqueBrush = UniqueGdiObject<HBRUSH>;
 using UniquePen = UniqueGdiObject<HPEN>;
 using UniqueFont = UniqueGdiObject<HFONT>;
 using UniqueGlobal = UniqueAny<HGLOBAL, &GlobalFree>;
+using UniqueEnhMetafile = UniqueAny<HENHMETAFILE, &DeleteEnhMetaFile>;
+using UniqueMetafile = UniqueAny<HMETAFILE, &DeleteMetaFile>;
 
 }  // namespace voxtrel::win32

@@ -22,7 +22,8 @@ DISPPARAMS DispatchArguments::Params(bool put) {
 
 HRESULT InvokeDispatch(IDispatch& object, DISPID id, WORD flags, DispatchArguments& arguments,
                        VARIANT* result, ExcepInfo& exception) {
-  DISPPARAMS params = arguments.Params((flags & DISPATCH_PROPERTYPUT) != 0);
+  DISPPARAMS params =
+      arguments.Params((flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)) != 0);
   UINT argumentError = 0;
   return object.Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params, result, exception.get(),
                        &argumentError);

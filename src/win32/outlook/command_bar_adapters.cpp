@@ -1,11 +1,18 @@
+#include <windows.h>
+
+#include <olectl.h>
+
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <utility>
+#include <vector>
 
+#include "win32/base/unique_handle.h"
 #include "win32/outlook/adapters.h"
 #include "win32/outlook/event_sink.h"
 #include "win32/outlook/late_bound.h"
+#include "win32/platform/win32_drawing.h"
 
 namespace voxtrel::win32::outlook {
 namespace {
@@ -14,6 +21,23 @@ namespace ports = voxtrel::outlook;
 
 // _CommandBarButtonEvents: Click(Ctrl, CancelDefault by reference).
 const EventId kClick{OutlookIid(0x000C0351), std::nullopt, 1, L"Click"};
+
+// An OLE picture (IPictureDisp) that owns a bitmap made from the packed DIB.
+ComPtr<IDispatch> PictureOf(const std::vector<std::uint8_t>& packedDib) {
+  constexpr int kInvalidPicture = 481;
+  UniqueBitmap bitmap = BitmapOfDib(packedDib, true);
+  if (!bitmap) throw voxtrel::Error(kInvalidPicture);
+  PICTDESC description{};
+  description.cbSizeofstruct = sizeof description;
+  description.picType = PICTYPE_BITMAP;
+  description.bmp.hbitmap = bitmap.get();
+  ComPtr<IDispatch> picture;
+  const HRESULT hr =
+      OleCreatePictureIndirect(&description, IID_IPictureDisp, TRUE, picture.put_void());
+  if (FAILED(hr)) throw HostError(hr);
+  (void)bitmap.release();  // the picture deletes it with itself
+  return picture;
+}
 
 class Button final : public ports::IButton {
  public:
@@ -28,6 +52,12 @@ class Button final : public ports::IButton {
   std::int32_t Width() override { return host_.Int(L"Width"); }
   std::int32_t Top() override { return host_.Int(L"Top"); }
   void PasteFace() override { host_.Call(L"PasteFace"); }
+  void Picture(const std::vector<std::uint8_t>& packedDib) override {
+    host_.PutObject(L"Picture", PictureOf(packedDib));
+  }
+  void Mask(const std::vector<std::uint8_t>& packedDib) override {
+    host_.PutObject(L"Mask", PictureOf(packedDib));
+  }
   ports::Subscription SubscribeClick(ClickHandler handler) override {
     return Subscribe(host_.object(), kClick, [handler](DISPPARAMS& arguments) {
       VARIANT_BOOL* cancelDefault = BoolReference(arguments, 1);

@@ -44,6 +44,9 @@ UniqueVariant ToVariant(const Argument& argument) {
   if (const auto* text = std::get_if<std::string>(&argument)) return UniqueVariant::Text(*text);
   if (const auto* number = std::get_if<std::int32_t>(&argument)) return UniqueVariant::Int(*number);
   if (const auto* flag = std::get_if<bool>(&argument)) return UniqueVariant::Bool(*flag);
+  if (const auto* object = std::get_if<ComPtr<IDispatch>>(&argument)) {
+    return UniqueVariant::Dispatch(object->get());
+  }
   return UniqueVariant::Omitted();
 }
 
@@ -122,6 +125,15 @@ void LateBound::Call(const wchar_t* name, Arguments arguments) {
 
 void LateBound::Put(const wchar_t* name, const Argument& value) {
   Invoke(name, DISPATCH_PROPERTYPUT, {value}, nullptr);
+}
+
+void LateBound::PutObject(const wchar_t* name, ComPtr<IDispatch> value) {
+  try {
+    Invoke(name, DISPATCH_PROPERTYPUT, {value}, nullptr);
+  } catch (const voxtrel::Error& error) {
+    if (error.number() != kObjectDoesNotSupport) throw;
+    Invoke(name, DISPATCH_PROPERTYPUTREF, {value}, nullptr);
+  }
 }
 
 }  // namespace voxtrel::win32::outlook

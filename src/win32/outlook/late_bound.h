@@ -22,7 +22,7 @@ using com::ComPtr;
 struct Omitted {};
 inline constexpr Omitted kOmitted;
 
-using Argument = std::variant<Omitted, std::string, std::int32_t, bool>;
+using Argument = std::variant<Omitted, std::string, std::int32_t, bool, ComPtr<IDispatch>>;
 using Arguments = std::initializer_list<Argument>;
 
 // The error a failed call raises in a classic client: the host's number, source and
@@ -47,6 +47,8 @@ class LateBound {
   // A method whose result is not used.
   void Call(const wchar_t* name, Arguments arguments = {});
   void Put(const wchar_t* name, const Argument& value);
+  // An object property: a host that declares it for Set alone (PUTREF) gets it that way.
+  void PutObject(const wchar_t* name, ComPtr<IDispatch> value);
 
  private:
   DISPID IdOf(const wchar_t* name);
