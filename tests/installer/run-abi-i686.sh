@@ -12,7 +12,7 @@
 # - a COM method or window procedure whose convention does not match its interface or callback
 #   type does not compile (forged ones).
 #
-#   run-abi-i686.sh I686_BUILD      (the windows-i686 preset's build, compile_commands.json in it)
+#   run-abi-i686.sh I686_BUILD      (an i686 build, e.g. release-i686's; compile_commands.json in it)
 set -uo pipefail
 build=$(realpath "$1")
 repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
