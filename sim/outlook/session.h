@@ -16,7 +16,7 @@
 #include "sim/outlook/ribbon_host.h"
 
 // Plays a session file (one user action a line) against the simulated Outlook with an add-in
-// loaded the way Outlook loads it. The file format is documented in the README.
+// loaded the way Outlook loads it. The file format is documented in docs/simulated-outlook.md.
 namespace voxtrel::olsim {
 
 // The add-in as Outlook calls it (IDTExtensibility2), over whichever face of the model it is
