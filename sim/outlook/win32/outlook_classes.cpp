@@ -22,10 +22,14 @@ constexpr IID OutlookIid(unsigned long prefix) {
   return {prefix, 0, 0, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
 }
 
+// The reading pane's reply events (2013 on) are ExplorerEvents_10's; the model raises them only
+// from 15.x.
 const EventSet kExplorerEvents{OutlookIid(0x0006304F),
                                OutlookIid(0x0006300F),
                                {{0xF007, EventKind::kSelectionChange, "SelectionChange"},
-                                {0xF008, EventKind::kClose, "Close"}}};
+                                {0xF008, EventKind::kClose, "Close"},
+                                {0xFC92, EventKind::kInlineResponse, "InlineResponse"},
+                                {0xFC96, EventKind::kInlineResponseClose, "InlineResponseClose"}}};
 const EventSet kInspectorsEvents{
     OutlookIid(0x00063079), std::nullopt, {{0xF001, EventKind::kNewInspector, "NewInspector"}}};
 const EventSet kInspectorEvents{OutlookIid(0x0006307D),
@@ -133,6 +137,12 @@ const ClassDef kExplorer{
             [](Object& self, Model& m, const Args&) -> Value {
               return MakeObject(self.face(), Kind::kSelection, self.id(),
                                 m.WindowById(self.id()).selection);
+            }),
+        Get(L"ActiveInlineResponse",
+            [](Object& self, Model& m, const Args&) -> Value {
+              const Id reply = m.InlineResponseOf(self.id());
+              if (reply == 0) return ComPtr<IDispatch>();
+              return Make(self, Kind::kItem, reply);
             }),
         WindowCommandBars(),
         WindowLeft(),

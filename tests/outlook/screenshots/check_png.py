@@ -1,13 +1,31 @@
-"""Checks that a file is a whole PNG of the given size that shows more than one colour.
+"""Checks that a file is a whole PNG of the given size that shows more than one colour; with
+--ribbon, that it shows a Ribbon group too.
 
-    check_png.py FILE WIDTH HEIGHT
+    check_png.py FILE WIDTH HEIGHT [--ribbon]
 """
 import struct
 import sys
 import zlib
 
+# outlook-sim.exe fills the menu and the Ribbon's strip with this colour; only the strip (78
+# pixels) is taller than a menu, so a tall upright run of it is the Ribbon drawn.
+STRIP = bytes([0xE3, 0xEF, 0xFF])
+RIBBON_STRIP_RUN = 60
 
-def main(path, width, height):
+
+def has_ribbon(raw, width, height):
+    row = width * 3 + 1
+    for x in range(width):
+        run = 0
+        for y in range(height):
+            at = y * row + 1 + 3 * x
+            run = run + 1 if raw[at:at + 3] == STRIP else 0
+            if run >= RIBBON_STRIP_RUN:
+                return True
+    return False
+
+
+def main(path, width, height, ribbon=False):
     data = open(path, "rb").read()
     if data[:8] != b"\x89PNG\r\n\x1a\n":
         return "not a PNG"
@@ -33,12 +51,14 @@ def main(path, width, height):
     first = raw[1:4]
     if all(raw[y * row + 1:(y + 1) * row] == first * width for y in range(height)):
         return "a single colour"
+    if ribbon and not has_ribbon(raw, width, height):
+        return "no Ribbon group drawn"
     return None
 
 
 if __name__ == "__main__":
     try:
-        fault = main(sys.argv[1], int(sys.argv[2]), int(sys.argv[3]))
+        fault = main(sys.argv[1], int(sys.argv[2]), int(sys.argv[3]), "--ribbon" in sys.argv[4:])
     except (OSError, struct.error, zlib.error, IndexError) as error:
         fault = f"unreadable: {error}"
     print(f"{sys.argv[1]}: {fault or 'ok'}")

@@ -1,5 +1,6 @@
 # Pictures of the simulated Outlook under Wine (take-screenshots.sh): a compose window before,
-# while and after recording, the options dialog, a received voice message; they are left in
+# while and after recording, the options dialog, a received voice message; on Outlook 16.x the
+# Ribbon's group in a compose window and beside a reply in the reading pane; they are left in
 # screenshots/ of the build.
 if(WIN32 AND TARGET outlook-sim AND TARGET voxtrel)
   add_test(NAME outlook.screenshots_wine
