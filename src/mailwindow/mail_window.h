@@ -64,6 +64,10 @@ class MailWindow final : public std::enable_shared_from_this<MailWindow> {
   // The explorer's reading pane composes a reply (Outlook 2013 on): the bar serves it as a
   // compose window's serves its message, until it closes.
   void oInlineResponse(std::shared_ptr<outlook::IMailItem> reply);
+  // The reply has left the reading pane (sent, or the user went to another message or folder):
+  // its recording ends unsaved, as a compose window's does when it closes, and the explorer
+  // offers no Record, which would attach to whatever message it shows next.
+  void InlineResponseClosed();
 
  private:
   void Class_Terminate();
