@@ -208,9 +208,11 @@ void MailWindow::oInlineResponse(std::shared_ptr<outlook::IMailItem> reply) {
   Required(btnRecord).Visible(bComposing);
   Required(btnPlay).Visible(bHasAttachments && Required(cmbFiles).ListCount() >= 1);
   Required(btnDelete).Visible(bComposing && btnPlay->Visible());
+  bInlineResponse = true;
 }
 
 void MailWindow::InlineResponseClosed() {
+  bInlineResponse = false;
   bComposing = false;
   if (!btnRecord) return;
   if (btnRecord->Caption() == kCaptionStop) {
@@ -223,6 +225,7 @@ void MailWindow::InlineResponseClosed() {
 }
 
 void MailWindow::mvarExplorer_SelectionChange() {
+  if (bInlineResponse) return;
   if (!iAudio->bFinishedPlaying) iAudio->Play(false);
   if (cmbFiles && cmbFiles->ListCount() < 2) cmbFiles->Visible(false);
 }
