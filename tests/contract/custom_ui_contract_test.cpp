@@ -147,7 +147,7 @@ struct RefusedCase {
   const char* what;
   std::string xml;
   int major;
-  const char* reason;  // the start of the reader's reason
+  const char* reason;  // the start of the reader's reason; empty where the parsers differ
 };
 
 TEST(CustomUiContract, WhatOfficeRefusesIsRefusedWithTheReason) {
@@ -164,7 +164,9 @@ TEST(CustomUiContract, WhatOfficeRefusesIsRefusedWithTheReason) {
       {"an attribute not quoted", Group("<button id=B/>"), 14, "not well-formed XML: "},
       {"an undeclared entity", Group("<button id=\"B\" label=\"&nbsp;\"/>"), 14,
        "not well-formed XML: "},
-      {"an undeclared prefix", Group("<x:button id=\"B\"/>"), 14, "not well-formed XML: "},
+      // Windows' MSXML and libxml2 stop at a prefix never declared; Wine's MSXML drops the
+      // prefix, and the element is then in no namespace. Refused either way.
+      {"an undeclared prefix", Group("<x:button id=\"B\"/>"), 14, ""},
       {"the 2009 namespace on Office 2007", twenty09on12, 12,
        "the root is not customUI in a namespace Office 12 knows"},
       {"no namespace", "<customUI><ribbon/></customUI>", 14,
@@ -190,6 +192,7 @@ TEST(CustomUiContract, WhatOfficeRefusesIsRefusedWithTheReason) {
   for (const RefusedCase& c : cases) {
     SCOPED_TRACE(c.what);
     const std::string reason = Refusal(c.xml, c.major);
+    EXPECT_FALSE(reason.empty());
     EXPECT_TRUE(reason.starts_with(c.reason)) << reason;
     // The parser's own words follow, whichever parser it is.
     if (std::string(c.reason).ends_with(": ")) {
