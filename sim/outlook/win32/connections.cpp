@@ -97,6 +97,8 @@ void Connections::Deliver(DWORD cookie, const EventDef& event, EventArgs& args) 
     if (event.kind == EventKind::kNewInspector) {
       arguments.Add(
           UniqueVariant::Dispatch(MakeObject(face_, Kind::kInspector, args.window).get()));
+    } else if (event.kind == EventKind::kInlineResponse) {
+      arguments.Add(UniqueVariant::Dispatch(MakeObject(face_, Kind::kItem, args.item).get()));
     } else if (event.kind == EventKind::kSend) {
       arguments.Add(UniqueVariant::BoolRef(&cancel));
     } else if (event.kind == EventKind::kClick) {

@@ -25,7 +25,9 @@ constexpr IID OutlookIid(unsigned long prefix) {
 const EventSet kExplorerEvents{OutlookIid(0x0006304F),
                                OutlookIid(0x0006300F),
                                {{0xF007, EventKind::kSelectionChange, "SelectionChange"},
-                                {0xF008, EventKind::kClose, "Close"}}};
+                                {0xF008, EventKind::kClose, "Close"},
+                                {0xFC92, EventKind::kInlineResponse, "InlineResponse"},
+                                {0xFC96, EventKind::kInlineResponseClose, "InlineResponseClose"}}};
 const EventSet kInspectorsEvents{
     OutlookIid(0x00063079), std::nullopt, {{0xF001, EventKind::kNewInspector, "NewInspector"}}};
 const EventSet kInspectorEvents{OutlookIid(0x0006307D),
