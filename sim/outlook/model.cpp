@@ -191,12 +191,25 @@ void Model::Goto(const std::string& folder) {
 }
 
 void Model::ShowFolder(Window& explorer, Id folder) {
-  explorer.folder = folder;
   const Folder& shown = FolderById(folder);
-  explorer.selection.clear();
-  if (!shown.items.empty()) explorer.selection.push_back(shown.items.front());
+  std::vector<Id> selection;
+  if (!shown.items.empty()) selection.push_back(shown.items.front());
+  // Outlook closes a reply in the reading pane when the user goes to another folder or message.
+  const Id id = explorer.id;
+  if (folder != explorer.folder || selection != explorer.selection) CloseInlineResponse(id);
+  Window& showing = WindowById(id);
+  showing.folder = folder;
+  showing.selection = std::move(selection);
   EventArgs args;
-  Raise(explorer.id, EventKind::kSelectionChange, args);
+  Raise(id, EventKind::kSelectionChange, args);
+}
+
+void Model::CloseInlineResponse(Id explorer) {
+  Window& window = WindowById(explorer);
+  if (window.inlineResponse == 0) return;
+  window.inlineResponse = 0;
+  EventArgs close;
+  Raise(explorer, EventKind::kInlineResponseClose, close);
 }
 
 void Model::Select(const std::vector<std::string>& items) {
@@ -210,9 +223,11 @@ void Model::Select(const std::vector<std::string>& items) {
     }
     selection.push_back(item);
   }
-  explorer.selection = std::move(selection);
+  const Id id = explorer.id;
+  if (selection != explorer.selection) CloseInlineResponse(id);
+  WindowById(id).selection = std::move(selection);
   EventArgs args;
-  Raise(explorer.id, EventKind::kSelectionChange, args);
+  Raise(id, EventKind::kSelectionChange, args);
 }
 
 Id Model::Open(const std::string& item) {
@@ -363,9 +378,7 @@ void Model::SendInline() {
   Raise(reply, EventKind::kSend, args);
   if (args.cancel) return;
   ItemById(reply).sent = true;
-  WindowById(explorerId).inlineResponse = 0;
-  EventArgs close;
-  Raise(explorerId, EventKind::kInlineResponseClose, close);
+  CloseInlineResponse(explorerId);
 }
 
 void Model::CloseActive() {

@@ -309,6 +309,8 @@ class Model {
   void CloseInspector(Window& inspector);
   void AfterClose();
   void ShowFolder(Window& explorer, Id folder);
+  // The reply in the explorer's reading pane goes (sent, or the user went elsewhere).
+  void CloseInlineResponse(Id explorer);
   Window NewWindow(int number, bool wordMail);
   BarSet& BarSetById(Id id);
   BarSet& BarSetOfBar(Id bar);

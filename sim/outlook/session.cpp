@@ -142,6 +142,17 @@ int SessionRunner::Run(LineSource nextLine, std::ostream& err) {
 void SessionRunner::Continue() {
   waiting_ = false;
   while (!done_ && !waiting_) {
+    try {
+      // What the add-in invalidated, Office asks again before the user sees it: before the next
+      // action is chosen, since a monkey chooses it from what the Ribbon shows.
+      if (started_ && !quit_) ribbon_.Refresh();
+    } catch (const std::exception& error) {
+      out_.flush();
+      *err_ << "line " << lineNumber_ << ": " << error.what() << '\n';
+      status_ = 1;
+      done_ = true;
+      break;
+    }
     const std::optional<std::string> line = nextLine_();
     if (!line) {
       done_ = true;
@@ -149,8 +160,6 @@ void SessionRunner::Continue() {
     }
     const int number = static_cast<int>(++lineNumber_);
     try {
-      // What the add-in invalidated, Office asks again before the user sees it.
-      if (started_ && !quit_) ribbon_.Refresh();
       const std::vector<std::string> words = SplitSessionLine(*line);
       if (!words.empty()) Perform(words);
       ReportHandlerFailures(number);

@@ -10,6 +10,10 @@
 namespace voxtrel::olsim {
 namespace {
 
+struct ContextDeleter {
+  void operator()(xmlParserCtxt* context) const { xmlFreeParserCtxt(context); }
+};
+
 struct DocumentDeleter {
   void operator()(xmlDoc* document) const { xmlFreeDoc(document); }
 };
@@ -42,14 +46,20 @@ XmlElement Convert(const xmlNode& node) {
 }  // namespace
 
 XmlElement ParseXml(const std::string& text) {
-  const std::unique_ptr<xmlDoc, DocumentDeleter> document(
-      xmlReadMemory(text.data(), static_cast<int>(text.size()), "customUI.xml", nullptr,
-                    XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING));
+  const std::unique_ptr<xmlParserCtxt, ContextDeleter> context(xmlNewParserCtxt());
+  if (!context) throw ActionRefused("not well-formed XML: the parser cannot start");
+  std::unique_ptr<xmlDoc, DocumentDeleter> document(
+      xmlCtxtReadMemory(context.get(), text.data(), static_cast<int>(text.size()), "customUI.xml",
+                        nullptr, XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING));
+  // libxml2 reads on past a prefix never declared, where MSXML (Office's parser) stops.
+  if (document && !context->nsWellFormed) document.reset();
   if (!document) {
-    const xmlError* error = xmlGetLastError();
-    std::string message = error != nullptr && error->message != nullptr ? error->message : "";
+    const char* said = context->lastError.message;
+    std::string message = said != nullptr ? said : "";
     while (!message.empty() && (message.back() == '\n' || message.back() == ' '))
       message.pop_back();
+    // An empty text stops libxml2 before it says anything.
+    if (message.empty()) message = "no document";
     throw ActionRefused("not well-formed XML: " + message);
   }
   const xmlNode* root = xmlDocGetRootElement(document.get());

@@ -234,6 +234,7 @@ void Connect::OLExplorer_SelectionChange() {
   HandleEvent("Connect.OLExplorer_SelectionChange ERROR: ", [&] {
     try {
       if (!iMailView) iMailView = NewMailWindow(ribbon::ServesExplorer(outlookVersion));
+      if (iMailView->ServesInlineResponse()) return;
       // The explorer's own object hears the same event, before or after this one.
       iMailView->mvarExplorer_SelectionChange();
       if (auto mail = SelectedMailItem(Required(OLExplorer))) iMailView->oMail(std::move(mail));

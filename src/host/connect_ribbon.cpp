@@ -115,6 +115,7 @@ void Connect::OLExplorer_InlineResponse(const std::shared_ptr<outlook::IItem>& I
 }
 
 void Connect::OLExplorer_InlineResponseClose() {
+  if (iMailView) iMailView->InlineResponseClosed();
   // The explorer shows its selection again.
   OLExplorer_SelectionChange();
 }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "host/error_trace.h"
+#include "host/mod_trace_write.h"
 #include "mailwindow/mod_mask_functions.h"
 #include "mailwindow/required.h"
 
@@ -207,9 +208,24 @@ void MailWindow::oInlineResponse(std::shared_ptr<outlook::IMailItem> reply) {
   Required(btnRecord).Visible(bComposing);
   Required(btnPlay).Visible(bHasAttachments && Required(cmbFiles).ListCount() >= 1);
   Required(btnDelete).Visible(bComposing && btnPlay->Visible());
+  bInlineResponse = true;
+}
+
+void MailWindow::InlineResponseClosed() {
+  bInlineResponse = false;
+  bComposing = false;
+  if (!btnRecord) return;
+  if (btnRecord->Caption() == kCaptionStop) {
+    Required(iAudio).Abandon();
+    modTraceWrite::TraceWrite("MailWindow.InlineResponseClosed: the recording is discarded");
+    ShowRecordButton();
+  }
+  btnRecord->Visible(false);
+  Required(btnDelete).Visible(false);
 }
 
 void MailWindow::mvarExplorer_SelectionChange() {
+  if (bInlineResponse) return;
   if (!iAudio->bFinishedPlaying) iAudio->Play(false);
   if (cmbFiles && cmbFiles->ListCount() < 2) cmbFiles->Visible(false);
 }

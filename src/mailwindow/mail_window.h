@@ -64,6 +64,13 @@ class MailWindow final : public std::enable_shared_from_this<MailWindow> {
   // The explorer's reading pane composes a reply (Outlook 2013 on): the bar serves it as a
   // compose window's serves its message, until it closes.
   void oInlineResponse(std::shared_ptr<outlook::IMailItem> reply);
+  // The reply has left the reading pane (sent, or the user went to another message or folder):
+  // its recording ends unsaved, as a compose window's does when it closes, and the explorer
+  // offers no Record, which would attach to whatever message it shows next.
+  void InlineResponseClosed();
+  // The explorer's group serves a reply in the reading pane: a selection change meanwhile (Outlook
+  // raises it more often than the selection changes) leaves the group with the reply.
+  bool ServesInlineResponse() const { return bInlineResponse; }
 
  private:
   void Class_Terminate();
@@ -150,6 +157,7 @@ class MailWindow final : public std::enable_shared_from_this<MailWindow> {
   outlook::WindowIdentity windowIdentity = 0;
   int officeVersion;
   bool bComposing = false;
+  bool bInlineResponse = false;
   bool bHasAttachments = false;
   // Word edits the window: its bar is one of Word's, which every Word-edited window shows.
   bool bWordMail = false;

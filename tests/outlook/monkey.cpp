@@ -1,8 +1,9 @@
 // A monkey at Outlook: random user sessions, each action chosen from what the windows show at
-// that moment (a click on any visible button of the active window's bar, a choice in its Files
-// list, a wait, open, compose, select, send, close, an attachment removed in Outlook's own
-// window, ...), played natively on the virtual clock, against an Outlook of a random version
-// (2000 to 365), with Word as the editor now and then, and now and then a program's copy on the
+// that moment (a click on any visible button of the active window's bar, or of the group on its
+// Ribbon where Office shows one, a choice in the Files list, a wait, open, compose, select, send,
+// close, a reply in the reading pane, an attachment removed in Outlook's own window, ...), played
+// natively on the virtual clock, against an Outlook of a random version (2000 to 365, one session
+// in four 365), with Word as the editor now and then, and now and then a program's copy on the
 // clipboard between actions. Some sessions end without quit, as when Outlook's process ends. No
 // session may crash, leak, hang, let an exception out to Outlook, keep Outlook 2000-2003 in
 // memory or keep anything of Outlook's after its release; nor may the add-in remove an
@@ -211,12 +212,36 @@ class Monkey {
     return clicks;
   }
 
+  // The Ribbon's clicks and choices of the active window's group, as Office shows it now.
+  std::vector<std::string> RibbonClicks(const Window& window) {
+    std::vector<std::string> clicks;
+    for (const RibbonShown& control : window.ribbon) {
+      if (!control.visible || !control.enabled) continue;
+      if (control.kind == "button") clicks.push_back("ribbon click " + control.id);
+      if (control.kind == "dropDown" && !control.entries.empty()) {
+        clicks.push_back("ribbon choose " + control.id + " " +
+                         std::to_string(1 + Roll(static_cast<int>(control.entries.size()))));
+      }
+    }
+    return clicks;
+  }
+
+  // A reply in the explorer's reading pane (Outlook 2013 on): begun on the mail it shows, sent.
+  std::vector<std::string> InlineReplies(const Window& window) {
+    if (!window.IsExplorer() || model_.MajorVersion() < 15 || Roll(3) != 0) return {};
+    if (window.inlineResponse != 0) return {"send inline"};
+    const Item* mail = ShownMail(window);
+    if (mail == nullptr) return {};
+    return {"reply inline " + mail->name};
+  }
+
   // The version, the editor and the shutdown notification, then the folders and items.
   std::vector<std::string> Setup() {
-    static const std::vector<std::string> versions = {"9.0.0.8954",     "10.0.6626.0",
-                                                      "11.0.0.8312",    "12.0.6423.1000",
-                                                      "14.0.7268.5000", "16.0.17928.20114"};
-    const std::string& version = Pick(versions);
+    static const std::vector<std::string> versions = {
+        "9.0.0.8954",     "10.0.6626.0",    "11.0.0.8312",     "12.0.6423.1000",
+        "14.0.7268.5000", "15.0.4569.1506", "16.0.17928.20114"};
+    // The Outlook most users have: a share of sessions whatever the seed.
+    const std::string& version = Roll(4) == 0 ? versions.back() : Pick(versions);
     std::vector<std::string> setup = {"version " + version};
     const int major = std::stoi(version);
     if ((major == 10 || major == 11) && Roll(2) == 0) setup.emplace_back("editor word");
@@ -305,11 +330,15 @@ class Monkey {
     if (active != nullptr) {
       // Weighed as a click: a removal matters when a click on the bar follows it.
       if (auto detach = Detach(*active)) options.insert(options.end(), 3, *detach);
+      // Clicks weigh most: they are what the add-in does.
+      std::vector<std::string> clicks = RibbonClicks(*active);
       if (const Bar* bar = OurBar(*active); bar != nullptr && bar->visible) {
-        // Clicks weigh most: they are what the add-in does.
-        const std::vector<std::string> clicks = Clicks(*bar);
-        for (int i = 0; i < 3; ++i) options.insert(options.end(), clicks.begin(), clicks.end());
+        const std::vector<std::string> onBar = Clicks(*bar);
+        clicks.insert(clicks.end(), onBar.begin(), onBar.end());
       }
+      for (int i = 0; i < 3; ++i) options.insert(options.end(), clicks.begin(), clicks.end());
+      const std::vector<std::string> replies = InlineReplies(*active);
+      options.insert(options.end(), replies.begin(), replies.end());
     }
     return Pick(options);
   }
