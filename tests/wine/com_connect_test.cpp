@@ -92,7 +92,10 @@ TEST_F(ComConnect, InvokeTakesEachCallByNameOrIdWithArgumentsOfAnyType) {
   EXPECT_EQ(Call(3, {}), S_OK);
   EXPECT_EQ(Call(5, {Typed(VT_R8)}), S_OK);
   EXPECT_EQ(Call(2, {Typed(VT_ERROR), Text(L"host shutdown")}), S_OK);
-  EXPECT_EQ(Call(6, {}), DISP_E_MEMBERNOTFOUND);
+  // Then IRibbonExtensibility's GetCustomUI and the Ribbon's callbacks; nothing after them.
+  EXPECT_EQ(Call(6, {}), DISP_E_BADPARAMCOUNT);
+  EXPECT_EQ(Call(6, {Typed(VT_DISPATCH)}), DISP_E_TYPEMISMATCH);
+  EXPECT_EQ(Call(17, {}), DISP_E_MEMBERNOTFOUND);
   EXPECT_EQ(Call(4, {Typed(VT_EMPTY), Typed(VT_EMPTY)}), DISP_E_BADPARAMCOUNT);
   connect_.reset();
 

@@ -249,8 +249,9 @@ HRESULT ConnectObject::InvokeMember(DISPID id, const DISPPARAMS& parameters, VAR
       return OnBeginShutdown(nullptr);
     case kGetCustomUI: {
       UniqueVariant ribbonId;
-      if (parameters.cArgs != 1 ||
-          FAILED(VariantChangeType(ribbonId.get(), &parameters.rgvarg[0], 0, VT_BSTR))) {
+      if (parameters.cArgs != 1) return DISP_E_BADPARAMCOUNT;
+      if (FAILED(VariantChangeType(ribbonId.get(), &parameters.rgvarg[0], 0, VT_BSTR))) {
+        if (argumentError != nullptr) *argumentError = 0;
         return DISP_E_TYPEMISMATCH;
       }
       BSTR xml = nullptr;

@@ -15,6 +15,24 @@ namespace {
 constexpr DWORD kProcessAccess = PROCESS_QUERY_INFORMATION | SYNCHRONIZE | PROCESS_TERMINATE;
 // A path that grows between the size query and the copy is asked for again, a few times.
 constexpr int kShortPathAttempts = 4;
+// Now and then a process cannot be made for a moment (seen under Wine while another program
+// starts); a program that is missing or refused is not tried again.
+constexpr int kStartAttempts = 3;
+constexpr DWORD kStartRetryMs = 100;
+
+bool MayStartLater(DWORD error) {
+  switch (error) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_ACCESS_DENIED:
+    case ERROR_BAD_EXE_FORMAT:
+    case ERROR_INVALID_NAME:
+    case ERROR_DIRECTORY:
+      return false;
+    default:
+      return true;
+  }
+}
 
 class Win32Process final : public platform::IProcess {
  public:
@@ -41,16 +59,22 @@ class Win32Process final : public platform::IProcess {
 
 // `application` null: the program is the command line's first word, as the system reads it.
 std::uint32_t StartProcess(const char* application, std::string_view commandLine) {
-  // CreateProcessA may write into the command line, so it gets a copy of its own.
-  std::string line = Utf8ToAnsi(commandLine);
+  // CreateProcessA may write into the command line, so each attempt gets a copy of its own.
+  const std::string original = Utf8ToAnsi(commandLine);
   STARTUPINFOA startup{};
   startup.cb = sizeof(startup);
   startup.dwFlags = STARTF_USESHOWWINDOW;
   startup.wShowWindow = SW_HIDE;
   PROCESS_INFORMATION started{};
-  if (!CreateProcessA(application, line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
-                      nullptr, &startup, &started)) {
-    throw Error(ClassicFileError(GetLastError()));
+  for (int attempt = 1;; ++attempt) {
+    std::string line = original;
+    if (CreateProcessA(application, line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
+                       nullptr, &startup, &started)) {
+      break;
+    }
+    const DWORD error = GetLastError();
+    if (attempt == kStartAttempts || !MayStartLater(error)) throw Error(ClassicFileError(error));
+    Sleep(kStartRetryMs);
   }
   const UniqueHandle process(started.hProcess);
   const UniqueHandle thread(started.hThread);
