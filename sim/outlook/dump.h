@@ -7,7 +7,8 @@
 
 namespace voxtrel::olsim {
 
-// The state of the model, one object a line (the format is documented in docs/simulated-outlook.md).
+// The state of the model, one object a line (the format is documented in
+// docs/simulated-outlook.md).
 std::string Dump(const Model& model);
 
 // Text in double quotes, with backslash escapes for quotes, backslashes and control characters.

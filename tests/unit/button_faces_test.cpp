@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "common/version.h"
 #include "common/error.h"
+#include "common/version.h"
 #include "host/mod_trace_write.h"
 #include "mailwindow/mail_window.h"
 #include "mailwindow/mod_mask_functions.h"
