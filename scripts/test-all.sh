@@ -70,23 +70,11 @@ step "windows tests under Wine"
 scripts/wine-harness.sh ctest -j1 --output-on-failure --timeout 600 2>&1 | tee build/logs/windows.log ||
   status=1
 
-step "waiting for the work beside it"
-wait "$beside_pid" || true
-tail -n 40 build/logs/native.log
+# The installers' tests need the release builds; the sanitizers' work may still go on beside them.
+step "waiting for the release builds"
+while [[ ! -f build/logs/installer-build.result ]] && kill -0 "$beside_pid" 2>/dev/null; do sleep 2; done
 [[ $(cat build/logs/installer-build.result 2>/dev/null) == passed ]] ||
   { tail -n 60 build/logs/installer-build.log; status=1; }
-tail -n 5 build/logs/monkey.log
-monkey=$(cat build/logs/monkey.result 2>/dev/null || echo failed)
-[[ $monkey == passed ]] || { tail -n 40 build/logs/monkey.log; status=1; }
-sweep=failed swept=0 sweep_failed=0
-for half in 0 1; do
-  tail -n 20 "build/logs/fault-sweep-$half.log"
-  line=$(grep '^fault sweep: ' "build/logs/fault-sweep-$half.log" || true)
-  [[ -n $line ]] || { sweep_failed=1; continue; }
-  swept=$((swept + $(sed 's/^fault sweep: \([0-9]*\) calls.*/\1/' <<<"$line")))
-  [[ $line == *", 0 failed" ]] || sweep_failed=1
-done
-if ((sweep_failed == 0 && swept > 0)); then sweep="passed, $swept calls swept"; else status=1; fi
 
 step "installer under Wine"
 # A prefix of its own: the suite above registered build/windows's DLL in the shared one.
@@ -103,6 +91,22 @@ step "MSI and signing under Wine"
 # Signed installers in build/installer-signed/, a prefix of its own (build/msi-wine/).
 msi=passed
 bash tests/installer/run-msi-wine.sh build/windows 2>&1 | tee build/logs/msi.log || { msi=failed; status=1; }
+
+step "waiting for the work beside it"
+wait "$beside_pid" || true
+tail -n 40 build/logs/native.log
+tail -n 5 build/logs/monkey.log
+monkey=$(cat build/logs/monkey.result 2>/dev/null || echo failed)
+[[ $monkey == passed ]] || { tail -n 40 build/logs/monkey.log; status=1; }
+sweep=failed swept=0 sweep_failed=0
+for half in 0 1; do
+  tail -n 20 "build/logs/fault-sweep-$half.log"
+  line=$(grep '^fault sweep: ' "build/logs/fault-sweep-$half.log" || true)
+  [[ -n $line ]] || { sweep_failed=1; continue; }
+  swept=$((swept + $(sed 's/^fault sweep: \([0-9]*\) calls.*/\1/' <<<"$line")))
+  [[ $line == *", 0 failed" ]] || sweep_failed=1
+done
+if ((sweep_failed == 0 && swept > 0)); then sweep="passed, $swept calls swept"; else status=1; fi
 
 read -r native_failed native_total <<<"$(count build/logs/native.log)" || true
 read -r windows_failed windows_total <<<"$(count build/logs/windows.log)" || true
