@@ -290,7 +290,16 @@ exec_program() {
   # Files, not the caller's pipes: a process Wine starts on the way (a child of the program, a
   # service of the session) may outlive the program, and CTest would wait for it to let go of
   # its pipe until the test times out.
-  wine "$@" </dev/null >"$out" 2>"$err" || rc=$?
+  # Now and then Wine does not start a program at all under load: it ends at once with an
+  # error and not a byte written, where every test program writes at its start. That program
+  # is started again, twice at most, and the harness says so.
+  local attempt
+  for attempt in 1 2 3; do
+    rc=0
+    wine "$@" </dev/null >"$out" 2>"$err" || rc=$?
+    if ((rc == 0)) || [[ -s $out || -s $err ]]; then break; fi
+    echo "wine-harness: Wine did not start $(basename "$1") (exit code $rc, attempt $attempt of 3)" >&2
+  done
   tr -d '\r' <"$out"
   tr -d '\r' <"$err" >&2
   local last
